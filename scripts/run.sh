@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
-# `make run`: the saver has no display host yet, so nothing to run beyond the build.
+# `make run`: renders 300 frames of 1280x720 headless into ./out.
 set -euo pipefail
-echo "Inkspin is built in $1; the headless renderer arrives with the next host."
+build=$1
+out=${INKSPIN_OUT:-out}
+"$build/hosts/inkspin" --render "$out" --frames 300 --size 1280x720
+echo "Inkspin rendered 300 frames of 1280x720 into $(cd "$out" && pwd)/frame-0000.png ... frame-0299.png"

@@ -1,0 +1,38 @@
+// inkspin: the saver's program. Renders headless with --render, otherwise runs on the X display.
+#include "hosts/inkspin/CommandLine.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#ifndef INKSPIN_VERSION
+#define INKSPIN_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(arguments, &line, &error)) {
+        std::fprintf(stderr, "inkspin: %s (see inkspin --help)\n", error.c_str());
+        return 2;
+    }
+    switch (line.mode) {
+    case RunMode::Help:
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    case RunMode::Version:
+        std::printf("inkspin %s\n", INKSPIN_VERSION);
+        return 0;
+    case RunMode::Render: {
+        const int status = RenderFrames(line.render, &error);
+        if (status != 0)
+            std::fprintf(stderr, "inkspin: %s\n", error.c_str());
+        return status;
+    }
+    default:
+        std::fprintf(stderr, "inkspin: this build has no display host yet; use --render DIR\n");
+        return 1;
+    }
+}

@@ -1,0 +1,32 @@
+// What every host does with a saver view: create it at a frame, size it, start it, call animateOneFrame at the
+// interval the view asks for, and stop it. The driver keeps the frame schedule on a monotonic clock; the host
+// decides how to wait (a headless host does not wait at all, the X11 host sleeps on its connection).
+#pragma once
+
+#include "platform/ScreenSaverView.h"
+
+#include <chrono>
+
+class HostDriver {
+public:
+    explicit HostDriver(ScreenSaverView& view) : view_(view) {}
+
+    // initWithFrame, setFrameSize and startAnimation. False (and nothing started) when the view cannot be made.
+    bool start(Rect frame, bool isPreview);
+    void resize(Size size);
+    // Seconds until the next frame is due, 0 when it is due now.
+    double secondsUntilNextFrame() const;
+    // animateOneFrame, and the next frame scheduled one interval later (or now, when the host fell behind).
+    void frame();
+    // stopAnimation, when started.
+    void stop();
+    // Restarts the schedule and the animation, for a host that was paused: the view's clock starts afresh instead
+    // of racing to catch up with the pause.
+    void restart();
+
+private:
+    using Clock = std::chrono::steady_clock;
+    ScreenSaverView& view_;
+    bool started_ = false;
+    Clock::time_point nextFrame_{};
+};

@@ -1,0 +1,33 @@
+// The per-user preferences store: one value per key in an application domain (a reverse-DNS identifier).
+//
+// Values are typed booleans, 32-bit floats and 32-bit integers. A copy yields nothing when the key is missing or its
+// stored text cannot be read as the asked kind (text where a float belongs, "maybe" for a boolean, 1.5 or
+// 99999999999 for an integer): such a key counts as missing. NaN and infinities are floats like any other. Sets are
+// kept in memory until AppSynchronize writes them.
+//
+// The domain "D" lives in ${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/D.conf, INI as QSettings writes it (keys under
+// [General]; booleans true/false, numbers in decimal, floats in the shortest form that reads back bit for bit).
+// A save replaces the file atomically, keeps keys that are not ours, and is locked against other processes saving at
+// the same time. With neither XDG_CONFIG_HOME nor HOME set the store is empty and saving does nothing. An unreadable
+// file (junk, a directory in its place, no permission) reads as empty and is left alone until the next save.
+// The location is read from the environment at each call, so a test may point it elsewhere. Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+std::optional<bool> PreferencesCopyBool(const char* key, const char* domain);
+std::optional<float> PreferencesCopyFloat(const char* key, const char* domain);
+std::optional<std::int32_t> PreferencesCopyInt(const char* key, const char* domain);
+
+void PreferencesSetBool(const char* key, bool value, const char* domain);
+void PreferencesSetFloat(const char* key, float value, const char* domain);
+void PreferencesSetInt(const char* key, std::int32_t value, const char* domain);
+
+// Writes pending sets to disk; the next copy rereads the file as other processes left it. False when the file
+// could not be read or written, or there is no location at all.
+bool PreferencesAppSynchronize(const char* domain);
+
+// The file that holds a domain, or an empty string when there is no location.
+std::string PreferencesFilePath(const char* domain);

@@ -1,0 +1,150 @@
+// The preferences store on QtCore's QSettings, INI format. QSettings brings the atomic replace (it writes a
+// temporary file and renames it over the old one) and the cross-process lock (a lock file beside the settings
+// file, taken while it rereads, merges and writes), so concurrent saves end as one complete set.
+#include "platform/PreferencesStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QString>
+
+#include <charconv>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <system_error>
+
+namespace {
+
+std::string ConfigDirectory()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') // the XDG rules ignore a relative value
+        return std::string(xdg) + "/inkspin";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0')
+        return std::string(home) + "/.config/inkspin";
+    return {};
+}
+
+// One QSettings per file, made on first use, so that sets wait in memory until the next synchronise, which drops it
+// again: the next copy reads the file as it is then, whatever other processes did to it meanwhile (QSettings alone
+// would notice a change only by the file's size and modification time).
+std::map<std::string, std::unique_ptr<QSettings>>& OpenSettings()
+{
+    static std::map<std::string, std::unique_ptr<QSettings>> settings;
+    return settings;
+}
+
+QSettings* Settings(const char* domain)
+{
+    auto& settings = OpenSettings();
+    const std::string path = PreferencesFilePath(domain);
+    if (path.empty())
+        return nullptr;
+    auto& slot = settings[path];
+    if (!slot)
+        slot = std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat);
+    return slot.get();
+}
+
+std::optional<std::string> CopyText(const char* key, const char* domain)
+{
+    QSettings* settings = Settings(domain);
+    if (settings == nullptr)
+        return std::nullopt;
+    const QVariant value = settings->value(QString::fromUtf8(key));
+    // Values that QSettings parsed as lists (text with commas) are not numbers of any kind.
+    if (!value.isValid() || value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString().trimmed().toStdString();
+}
+
+template <typename T>
+std::optional<T> ParseWhole(const std::string& text)
+{
+    T value{};
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+template <typename T>
+QString Format(T value)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QString::fromLatin1(buffer, error == std::errc() ? static_cast<int>(end - buffer) : 0);
+}
+
+void SetText(const char* key, const QString& text, const char* domain)
+{
+    QSettings* settings = Settings(domain);
+    if (settings == nullptr)
+        return;
+    // The directory is made only when there is something to write: reading never creates anything.
+    QDir().mkpath(QFileInfo(settings->fileName()).absolutePath());
+    settings->setValue(QString::fromUtf8(key), text);
+}
+
+} // namespace
+
+std::string PreferencesFilePath(const char* domain)
+{
+    const std::string directory = ConfigDirectory();
+    return directory.empty() ? std::string() : directory + "/" + domain + ".conf";
+}
+
+std::optional<bool> PreferencesCopyBool(const char* key, const char* domain)
+{
+    const std::optional<std::string> text = CopyText(key, domain);
+    if (!text)
+        return std::nullopt;
+    const QString word = QString::fromStdString(*text).toLower();
+    if (word == QLatin1String("true"))
+        return true;
+    if (word == QLatin1String("false"))
+        return false;
+    return std::nullopt;
+}
+
+std::optional<float> PreferencesCopyFloat(const char* key, const char* domain)
+{
+    const std::optional<std::string> text = CopyText(key, domain);
+    if (!text)
+        return std::nullopt;
+    // from_chars reads a leading '+' as junk; QSettings never writes one, but a hand-edited file might.
+    const std::string& t = *text;
+    return ParseWhole<float>(!t.empty() && t[0] == '+' ? t.substr(1) : t);
+}
+
+std::optional<std::int32_t> PreferencesCopyInt(const char* key, const char* domain)
+{
+    const std::optional<std::string> text = CopyText(key, domain);
+    if (!text)
+        return std::nullopt;
+    const std::string& t = *text;
+    return ParseWhole<std::int32_t>(!t.empty() && t[0] == '+' ? t.substr(1) : t);
+}
+
+void PreferencesSetBool(const char* key, bool value, const char* domain)
+{
+    SetText(key, value ? QStringLiteral("true") : QStringLiteral("false"), domain);
+}
+
+void PreferencesSetFloat(const char* key, float value, const char* domain) { SetText(key, Format(value), domain); }
+
+void PreferencesSetInt(const char* key, std::int32_t value, const char* domain) { SetText(key, Format(value), domain); }
+
+bool PreferencesAppSynchronize(const char* domain)
+{
+    QSettings* settings = Settings(domain);
+    if (settings == nullptr)
+        return false;
+    settings->sync(); // writes only when a set is pending
+    const bool written = settings->status() == QSettings::NoError;
+    OpenSettings().erase(PreferencesFilePath(domain));
+    return written;
+}

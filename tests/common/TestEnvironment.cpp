@@ -1,0 +1,116 @@
+#include "tests/common/TestEnvironment.h"
+
+#include "support/memory/MemoryPoolTesting.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include <unistd.h>
+
+TemporaryConfigHome::TemporaryConfigHome()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "inkspin-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+    if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
+        previous_ = old;
+        hadPrevious_ = true;
+    }
+    setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+}
+
+TemporaryConfigHome::~TemporaryConfigHome()
+{
+    if (hadPrevious_)
+        setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void TemporaryConfigHome::writePreferences(const std::string& generalSection) const
+{
+    std::filesystem::create_directories(preferencesFile().parent_path());
+    std::ofstream(preferencesFile()) << "[General]\n" << generalSection;
+}
+
+namespace {
+constexpr std::int64_t kClockStart = 1000000;
+}
+
+ManualClock::ManualClock()
+{
+    WallClockSetSource([this] {
+        const auto micro = static_cast<std::int64_t>(std::llround(now_ * 1e6));
+        return WallTime{kClockStart + micro / 1000000, micro % 1000000};
+    });
+}
+
+ManualClock::~ManualClock() { WallClockSetSource({}); }
+
+void ManualClock::set(double secondsSinceStart) { now_ = secondsSinceStart; }
+
+Pixel ToPixel(float r, float g, float b)
+{
+    auto byte = [](float v) { return static_cast<int>(std::lround(std::fmin(std::fmax(v, 0.0f), 1.0f) * 255.0f)); };
+    return {byte(r), byte(g), byte(b)};
+}
+
+bool Near(const Pixel& a, const Pixel& b, int tolerance)
+{
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+}
+
+void ViewTest::SetUp()
+{
+    poolBlocksAtStart_ = MemoryLiveBlockCount();
+    config_ = std::make_unique<TemporaryConfigHome>();
+    clock_ = std::make_unique<ManualClock>();
+    std::string error;
+    context_ = EglContext::create(16, &error);
+    ASSERT_TRUE(context_) << error;
+    OpenGLSetContextProvider([this](const OpenGLPixelFormat&) -> OpenGLContext* { return context_.get(); });
+}
+
+void ViewTest::TearDown()
+{
+    OpenGLSetContextProvider({});
+    context_.reset();
+    clock_.reset();
+    config_.reset();
+    MemorySetFailAfter(-1);
+}
+
+std::unique_ptr<InkspinView> ViewTest::makeView(Rect frame)
+{
+    auto view = std::make_unique<InkspinView>();
+    EXPECT_TRUE(view->initWithFrame(frame, false));
+    return view;
+}
+
+std::unique_ptr<InkspinView> ViewTest::startView(int width, int height, void (*configure)(InkspinView&))
+{
+    auto view = makeView({0, 0, float(width), float(height)});
+    view->setFrameSize({float(width), float(height)});
+    if (configure != nullptr)
+        configure(*view);
+    view->startAnimation();
+    return view;
+}
+
+void ViewTest::frame(InkspinView& view, int ticks)
+{
+    clock_->set(view.gTime - 1000000.0 + ManualClock::Ticks(ticks == 0 ? 256 : ticks));
+    view.animateOneFrame();
+}
+
+std::vector<Pixel> ViewTest::pixels()
+{
+    const std::vector<std::uint8_t> rgb = context_->readPixelsRGB();
+    std::vector<Pixel> result(rgb.size() / 3);
+    for (std::size_t i = 0; i < result.size(); ++i)
+        result[i] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
+    return result;
+}

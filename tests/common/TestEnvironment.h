@@ -1,0 +1,80 @@
+// What the saver's tests share: a temporary preferences location, a clock the test sets, and a started view with
+// a real headless OpenGL context whose pixels can be read back.
+#pragma once
+
+#include "hosts/headless/EglContext.h"
+#include "platform/WallClock.h"
+#include "saver/InkspinView.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A fresh, empty XDG_CONFIG_HOME for the life of the object; the old value comes back afterwards.
+class TemporaryConfigHome {
+public:
+    TemporaryConfigHome();
+    ~TemporaryConfigHome();
+    const std::filesystem::path& path() const { return path_; }
+    // The saver's preferences file in it (not created).
+    std::filesystem::path preferencesFile() const { return path_ / "inkspin" / "org.inkspin.saver.conf"; }
+    // Writes the preferences file with these lines under [General].
+    void writePreferences(const std::string& generalSection) const;
+
+private:
+    std::filesystem::path path_;
+    std::string previous_;
+    bool hadPrevious_ = false;
+};
+
+// A wall clock that stands still until the test moves it, in whole microseconds.
+class ManualClock {
+public:
+    ManualClock();
+    ~ManualClock();
+    void set(double secondsSinceStart);
+    void advance(double seconds) { set(now_ + seconds); }
+    double now() const { return now_; }
+    // One animation tick plus a little, so that exactly `ticks` ticks elapse from a frame's gTime.
+    static double Ticks(int ticks) { return ticks * InkspinView::kAnimationInterval + 0.000002; }
+
+private:
+    double now_ = 0.0;
+};
+
+struct Pixel {
+    int r, g, b;
+    bool operator==(const Pixel&) const = default;
+};
+
+// A colour in 0..1 as the 8-bit pixel it is stored as.
+Pixel ToPixel(float r, float g, float b);
+bool Near(const Pixel& a, const Pixel& b, int tolerance);
+
+// Every test of the view: a temporary config home, a manual clock, a headless context provider.
+class ViewTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A new view, created (its preferences loaded) but not sized or started.
+    std::unique_ptr<InkspinView> makeView(Rect frame = {0, 0, 160, 120});
+    // A new view, sized and started. Settings can be changed with `configure` before the start.
+    std::unique_ptr<InkspinView> startView(int width, int height, void (*configure)(InkspinView&) = nullptr);
+
+    // Draws one frame `ticks` ticks after the view's clock (0 ticks: one full 256-tick wrap).
+    void frame(InkspinView& view, int ticks = 1);
+    std::vector<Pixel> pixels(); // the current drawable, top row first
+    int width() const { return context_->width(); }
+    int height() const { return context_->height(); }
+    EglContext& context() { return *context_; }
+
+    std::unique_ptr<TemporaryConfigHome> config_;
+    std::unique_ptr<ManualClock> clock_;
+    std::unique_ptr<EglContext> context_;
+    std::size_t poolBlocksAtStart_ = 0;
+};
