@@ -1,4 +1,5 @@
 // `inkspin --render` end to end: the files it writes, and what it says and returns for bad input.
+#include "tests/common/PngReader.h"
 #include "tests/common/Subprocess.h"
 #include "tests/common/TestEnvironment.h"
 
@@ -120,6 +121,29 @@ TEST_F(RenderCommandTest, NoOpenGLIsOneLineAndExitOne)
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("OpenGL"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+}
+
+TEST_F(RenderCommandTest, RendersTheUsersSettings)
+{
+    config.writePreferences("InkspinShadeColorRed=0\nInkspinBackgroundEnabled=false\n");
+    const ProcessResult r = inkspin({"--render", directory.string(), "--frames", "100", "--size", "160x90", "--rate", "4"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const RgbImage image = ReadPng((directory / "frame-0099.png").string());
+    ASSERT_EQ(image.width, 160);
+    const Pixel background = ToPixel(0.6f, 0.52f, 0.45f), outline = ToPixel(0.33f, 0.28f, 0.23f);
+    int object = 0, flat = 0;
+    for (std::size_t i = 0; i < image.rgb.size(); i += 3) {
+        const Pixel p = {image.rgb[i], image.rgb[i + 1], image.rgb[i + 2]};
+        if (p == background) {
+            ++flat;
+        } else if (!(p == outline)) {
+            EXPECT_EQ(p.r, 0) << "the object has no red left";
+            EXPECT_GT(p.g, 0);
+            ++object;
+        }
+    }
+    EXPECT_GT(object, 160 * 90 / 4);
+    EXPECT_GT(flat, 0) << "a flat background shows between the bars";
 }
 
 TEST_F(RenderCommandTest, HelpAndVersion)
