@@ -1,5 +1,6 @@
 // inkspin: the saver's program. Renders headless with --render, otherwise runs on the X display.
 #include "hosts/inkspin/CommandLine.h"
+#include "hosts/x11/X11Host.h"
 
 #include <cstdio>
 #include <string>
@@ -31,8 +32,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "inkspin: %s\n", error.c_str());
         return status;
     }
-    default:
-        std::fprintf(stderr, "inkspin: this build has no display host yet; use --render DIR\n");
-        return 1;
+    default: {
+        const int status = RunOnDisplay(line, &error);
+        if (status != 0)
+            std::fprintf(stderr, "inkspin: %s\n", error.c_str());
+        return status;
+    }
     }
 }

@@ -1,0 +1,122 @@
+#include "hosts/x11/SaverWindow.h"
+
+#include "hosts/x11/XErrorTrap.h"
+
+#include <GL/glx.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+std::string Hex(unsigned long id)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", id);
+    return text;
+}
+
+// XScreenSaver writes the window id in hex with 0x, or in decimal.
+bool WindowFromEnvironment(Window* window)
+{
+    const char* value = std::getenv("XSCREENSAVER_WINDOW");
+    if (value == nullptr || *value == '\0')
+        return false;
+    char* end = nullptr;
+    const unsigned long id = std::strtoul(value, &end, 0);
+    if (end == value || *end != '\0' || id == 0)
+        return false;
+    *window = static_cast<Window>(id);
+    return true;
+}
+
+bool MakeOwnWindow(Display* display, SaverWindow* result, std::string* error)
+{
+    const int screen = DefaultScreen(display);
+    int doubleBuffered[] = {GLX_RGBA, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, GLX_DEPTH_SIZE, 16,
+                            GLX_DOUBLEBUFFER, None};
+    int singleBuffered[] = {GLX_RGBA, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, GLX_DEPTH_SIZE, 16, None};
+    // Double buffering shows whole frames on every kind of server and compositor; the saver's single-buffered
+    // drawing works with either.
+    XVisualInfo* visual = glXChooseVisual(display, screen, doubleBuffered);
+    if (visual == nullptr)
+        visual = glXChooseVisual(display, screen, singleBuffered);
+    if (visual == nullptr) {
+        *error = "the display offers no OpenGL visual with a depth buffer";
+        return false;
+    }
+    result->visual = *visual;
+    XFree(visual);
+
+    const Window root = RootWindow(display, screen);
+    result->width = DisplayWidth(display, screen) * 2 / 3;
+    result->height = DisplayHeight(display, screen) * 2 / 3;
+    XSetWindowAttributes attributes{};
+    attributes.colormap = XCreateColormap(display, root, result->visual.visual, AllocNone);
+    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.border_pixel = 0;
+    attributes.event_mask = StructureNotifyMask | KeyPressMask | ExposureMask;
+    result->window = XCreateWindow(display, root, 0, 0, static_cast<unsigned>(result->width),
+                                   static_cast<unsigned>(result->height), 0, result->visual.depth, InputOutput,
+                                   result->visual.visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
+                                   &attributes);
+    XStoreName(display, result->window, "Inkspin");
+    XClassHint hint{const_cast<char*>("inkspin"), const_cast<char*>("Inkspin")};
+    XSetClassHint(display, result->window, &hint);
+    result->deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, result->window, &result->deleteWindow, 1);
+    XMapWindow(display, result->window);
+    result->ownWindow = true;
+    const std::string problem = XErrorTrapTake(display);
+    if (!problem.empty()) {
+        *error = "cannot create a window: " + problem;
+        return false;
+    }
+    return true;
+}
+
+bool UseWindow(Display* display, Window window, SaverWindow* result, std::string* error)
+{
+    XWindowAttributes attributes{};
+    const Status found = XGetWindowAttributes(display, window, &attributes);
+    const std::string problem = XErrorTrapTake(display);
+    if (!found || !problem.empty()) {
+        *error = "window " + Hex(window) + " does not exist";
+        return false;
+    }
+    XVisualInfo wanted{};
+    wanted.visualid = XVisualIDFromVisual(attributes.visual);
+    int count = 0;
+    XVisualInfo* visual = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
+    if (visual == nullptr || count < 1) {
+        *error = "cannot find the visual of window " + Hex(window);
+        return false;
+    }
+    result->visual = *visual;
+    XFree(visual);
+    result->window = window;
+    result->width = attributes.width;
+    result->height = attributes.height;
+    // Only the window's size and its end: its keyboard and mouse belong to whoever made it.
+    XSelectInput(display, window, attributes.your_event_mask | StructureNotifyMask);
+    return true;
+}
+
+} // namespace
+
+bool OpenSaverWindow(Display* display, const CommandLine& line, SaverWindow* result, std::string* error)
+{
+    switch (line.mode) {
+    case RunMode::WindowId:
+        return UseWindow(display, static_cast<Window>(line.windowId), result, error);
+    case RunMode::Root: {
+        Window window = 0;
+        if (!WindowFromEnvironment(&window))
+            window = DefaultRootWindow(display);
+        return UseWindow(display, window, result, error);
+    }
+    default:
+        return MakeOwnWindow(display, result, error);
+    }
+}

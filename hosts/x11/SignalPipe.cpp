@@ -1,0 +1,55 @@
+#include "hosts/x11/SignalPipe.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <initializer_list>
+
+namespace {
+
+int gPipe[2] = {-1, -1};
+
+void Forward(int signal)
+{
+    const char byte = signal == SIGCONT ? 'c' : 't';
+    const int saved = errno;
+    [[maybe_unused]] const auto written = write(gPipe[1], &byte, 1); // a full pipe already holds a wake-up
+    errno = saved;
+}
+
+} // namespace
+
+bool SignalPipeInstall()
+{
+    if (gPipe[0] >= 0)
+        return true;
+    if (pipe2(gPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = Forward;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGCONT})
+        sigaction(signal, &action, nullptr);
+    return true;
+}
+
+int SignalPipeDescriptor() { return gPipe[0]; }
+
+HostSignal SignalPipeTake()
+{
+    HostSignal result = HostSignal::Nothing;
+    char bytes[64];
+    ssize_t count;
+    while ((count = read(gPipe[0], bytes, sizeof bytes)) > 0) {
+        for (ssize_t i = 0; i < count; ++i) {
+            if (bytes[i] == 't')
+                result = HostSignal::Terminate;
+            else if (result == HostSignal::Nothing)
+                result = HostSignal::Continue;
+        }
+    }
+    return result;
+}

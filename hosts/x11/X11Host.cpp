@@ -1,0 +1,143 @@
+#include "hosts/x11/X11Host.h"
+
+#include "hosts/x11/GlxContext.h"
+#include "hosts/x11/SaverWindow.h"
+#include "hosts/x11/SignalPipe.h"
+#include "hosts/x11/XErrorTrap.h"
+#include "platform/HostDriver.h"
+#include "saver/InkspinView.h"
+
+#include <X11/keysym.h>
+
+#include <poll.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+enum class Outcome { Running, Done, Failed };
+
+struct Session {
+    Display* display;
+    SaverWindow target;
+    GlxContext* context;
+    HostDriver* driver;
+    std::string* error;
+};
+
+// Handles every queued event; says whether to go on.
+Outcome HandleEvents(Session& s)
+{
+    while (XPending(s.display) > 0) {
+        XEvent event;
+        XNextEvent(s.display, &event);
+        switch (event.type) {
+        case ConfigureNotify:
+            if (event.xconfigure.window == s.target.window
+                && (event.xconfigure.width != s.target.width || event.xconfigure.height != s.target.height)) {
+                s.target.width = event.xconfigure.width;
+                s.target.height = event.xconfigure.height;
+                s.driver->resize({static_cast<float>(s.target.width), static_cast<float>(s.target.height)});
+            }
+            break;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == s.target.window) {
+                *s.error = "the window was destroyed";
+                return Outcome::Failed;
+            }
+            break;
+        case ClientMessage:
+            if (s.target.ownWindow && static_cast<Atom>(event.xclient.data.l[0]) == s.target.deleteWindow)
+                return Outcome::Done;
+            break;
+        case KeyPress: {
+            const KeySym key = XLookupKeysym(&event.xkey, 0);
+            if (s.target.ownWindow && (key == XK_q || key == XK_Q || key == XK_Escape))
+                return Outcome::Done;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return Outcome::Running;
+}
+
+Outcome Run(Session& s)
+{
+    const int xfd = ConnectionNumber(s.display);
+    for (;;) {
+        const Outcome outcome = HandleEvents(s);
+        if (outcome != Outcome::Running)
+            return outcome;
+        const std::string problem = XErrorTrapTake(s.display);
+        if (!problem.empty()) {
+            *s.error = "the window cannot be drawn into any more: " + problem;
+            return Outcome::Failed;
+        }
+        const HostSignal signal = SignalPipeTake();
+        if (signal == HostSignal::Terminate)
+            return Outcome::Done;
+        if (signal == HostSignal::Continue)
+            s.driver->restart();
+
+        // Sleep on the X connection and the signal pipe until the next frame is due; anything that wakes us early
+        // goes round the loop again.
+        const double wait = s.driver->secondsUntilNextFrame();
+        if (wait > 0.0) {
+            pollfd fds[2] = {{xfd, POLLIN, 0}, {SignalPipeDescriptor(), POLLIN, 0}};
+            poll(fds, 2, static_cast<int>(std::ceil(wait * 1000.0)));
+            continue;
+        }
+        s.driver->frame();
+        s.context->present();
+    }
+}
+
+} // namespace
+
+int RunOnDisplay(const CommandLine& line, std::string* error)
+{
+    const char* name = std::getenv("DISPLAY");
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        *error = std::string("cannot open display \"") + (name ? name : "") + "\"; use --render DIR to render without one";
+        return 1;
+    }
+    XErrorTrapInstall();
+    if (!SignalPipeInstall()) {
+        *error = "cannot set up signal handling";
+        XCloseDisplay(display);
+        return 1;
+    }
+
+    int status = 1;
+    SaverWindow target;
+    if (OpenSaverWindow(display, line, &target, error)) {
+        std::unique_ptr<GlxContext> context = GlxContext::create(display, target.window, target.visual, error);
+        if (context) {
+            OpenGLSetContextProvider([&context](const OpenGLPixelFormat&) -> OpenGLContext* { return context.get(); });
+            {
+                InkspinView view;
+                HostDriver driver(view);
+                if (driver.start({0.0f, 0.0f, static_cast<float>(target.width), static_cast<float>(target.height)}, false)) {
+                    context->present(); // the background colour shows at once
+                    Session session{display, target, context.get(), &driver, error};
+                    status = Run(session) == Outcome::Done ? 0 : 1;
+                    driver.stop(); // after a vanished window, the errors this raises are trapped and dropped
+                } else {
+                    *error = "the saver view could not be made";
+                }
+            }
+            OpenGLSetContextProvider({});
+            context.reset();
+        }
+        if (target.ownWindow)
+            XDestroyWindow(display, target.window);
+    }
+    XErrorTrapTake(display);
+    XCloseDisplay(display);
+    return status;
+}

@@ -1,0 +1,15 @@
+// X errors, recorded instead of fatal. Xlib's default handler ends the process on any error, which a saver must
+// not allow: the window it draws into belongs to someone else and may vanish at any time. The host checks
+// XErrorTrapTake() after each round of work and ends cleanly, with a message, when something went wrong.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <string>
+
+// Installs the recording handler (once per process).
+void XErrorTrapInstall();
+
+// The first error since the last call, as one line ("BadWindow (invalid Window parameter)"), or "" for none.
+// Flushes the connection first so that errors of requests already made have arrived.
+std::string XErrorTrapTake(Display* display);
