@@ -2,7 +2,7 @@
 
 bool ScreenSaverView::initWithFrame(Rect frame, bool isPreview)
 {
-    setFrameSize(frame.size());
+    View::setFrameSize(frame.size()); // the frame as given; sizing proper comes with setFrameSize
     isPreview_ = isPreview;
     return true;
 }

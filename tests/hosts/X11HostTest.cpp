@@ -105,6 +105,21 @@ protected:
         return w;
     }
 
+    // A window of ours with a depth buffer, mapped, black.
+    Window makeDepthWindow(int width, int height)
+    {
+        const std::optional<XVisualInfo> visual = chooseVisual([](int, int depth) { return depth >= 16; });
+        EXPECT_TRUE(visual) << "the server offers no visual with a depth buffer";
+        return visual ? makeWindow(*visual, width, height) : 0;
+    }
+
+    // Ends the saver with a signal and expects a clean exit.
+    void endWith(BackgroundProcess& saver, int signal)
+    {
+        saver.signal(signal);
+        EXPECT_EQ(saver.wait(3.0).status, 0);
+    }
+
     std::optional<XVisualInfo> chooseVisual(std::function<bool(int doubleBuffered, int depth)> wanted)
     {
         XVisualInfo templ{};
@@ -185,6 +200,13 @@ protected:
     TemporaryConfigHome config;
 };
 
+std::string Hex(Window w)
+{
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", w);
+    return id;
+}
+
 Window FindWindowNamed(Display* dpy, const char* title)
 {
     Window root, parent, *children = nullptr;
@@ -247,9 +269,7 @@ TEST_F(X11HostTest, DrawsIntoForeignWindowsOfEveryKind)
             continue;
         ++tried;
         const Window w = makeWindow(*visual, 240, 180);
-        char id[32];
-        std::snprintf(id, sizeof id, "0x%lx", w);
-        auto saver = inkspin({"-window-id", id});
+        auto saver = inkspin({"-window-id", Hex(w)});
         const std::vector<Pixel> image = waitForLattice(w, 240, 180);
         SCOPED_TRACE(kind.name);
         const auto [object, ink] = expectSaverImage(image);
@@ -257,8 +277,7 @@ TEST_F(X11HostTest, DrawsIntoForeignWindowsOfEveryKind)
         // Without a depth test the outline pass inks every back edge: more ink than shade (measured: 1.7 times),
         // where a drawing with depth inks only the silhouette (0.1 to 0.2 times the shade).
         EXPECT_LT(ink, object / 2);
-        saver->signal(SIGTERM);
-        EXPECT_EQ(saver->wait(3.0).status, 0);
+        endWith(*saver, SIGTERM);
         XDestroyWindow(dpy, w);
     }
     EXPECT_GE(tried, 2) << "the server offers too few kinds of visual";
@@ -266,12 +285,8 @@ TEST_F(X11HostTest, DrawsIntoForeignWindowsOfEveryKind)
 
 TEST_F(X11HostTest, ResizeReachesTheView)
 {
-    const std::optional<XVisualInfo> visual = chooseVisual([](int, int depth) { return depth >= 16; });
-    ASSERT_TRUE(visual);
-    const Window w = makeWindow(*visual, 160, 120);
-    char id[32];
-    std::snprintf(id, sizeof id, "%lu", w); // decimal works as well as hex
-    auto saver = inkspin({"--window-id", id});
+    const Window w = makeDepthWindow(160, 120);
+    auto saver = inkspin({"--window-id", std::to_string(w)}); // decimal works as well as hex
     waitForLattice(w, 160, 120);
     XResizeWindow(dpy, w, 320, 200);
     XSync(dpy, False);
@@ -280,34 +295,24 @@ TEST_F(X11HostTest, ResizeReachesTheView)
     // The new area is drawn: no pixel of the window's own black background is left in the far corner.
     expectSaverImage(image);
     EXPECT_FALSE(image[199 * 320 + 319] == kBlack);
-    saver->signal(SIGINT);
-    EXPECT_EQ(saver->wait(3.0).status, 0);
+    endWith(*saver, SIGINT);
     XDestroyWindow(dpy, w);
 }
 
 TEST_F(X11HostTest, RootMeansTheScreenSaverWindowWhenSet)
 {
-    const std::optional<XVisualInfo> visual = chooseVisual([](int, int depth) { return depth >= 16; });
-    ASSERT_TRUE(visual);
-    const Window w = makeWindow(*visual, 200, 150);
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", w);
-    auto saver = inkspin({"-root"}, {std::string("XSCREENSAVER_WINDOW=") + id});
+    const Window w = makeDepthWindow(200, 150);
+    auto saver = inkspin({"-root"}, {"XSCREENSAVER_WINDOW=" + Hex(w)});
     const std::vector<Pixel> image = waitForLattice(w, 200, 150);
     EXPECT_GT(expectSaverImage(image).first, 0);
-    saver->signal(SIGTERM);
-    EXPECT_EQ(saver->wait(3.0).status, 0);
+    endWith(*saver, SIGTERM);
     XDestroyWindow(dpy, w);
 }
 
 TEST_F(X11HostTest, ContinueAfterAPauseRestartsTheAnimation)
 {
-    const std::optional<XVisualInfo> visual = chooseVisual([](int, int depth) { return depth >= 16; });
-    ASSERT_TRUE(visual);
-    const Window w = makeWindow(*visual, 200, 150);
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", w);
-    auto saver = inkspin({"-window-id", id});
+    const Window w = makeDepthWindow(200, 150);
+    auto saver = inkspin({"-window-id", Hex(w)});
     waitForLattice(w, 200, 150);
     saver->signal(SIGSTOP);
     usleep(1500000);
@@ -319,8 +324,7 @@ TEST_F(X11HostTest, ContinueAfterAPauseRestartsTheAnimation)
         background += p == kBackground;
     EXPECT_GT(background, 200 * 150 / 2);
     EXPECT_TRUE(saver->running());
-    saver->signal(SIGTERM);
-    EXPECT_EQ(saver->wait(3.0).status, 0);
+    endWith(*saver, SIGTERM);
     XDestroyWindow(dpy, w);
 }
 
@@ -331,12 +335,8 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
     EXPECT_NE(missing.err.find("0x7ffffff"), std::string::npos) << missing.err;
     EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
 
-    const std::optional<XVisualInfo> visual = chooseVisual([](int, int depth) { return depth >= 16; });
-    ASSERT_TRUE(visual);
-    const Window w = makeWindow(*visual, 120, 90);
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", w);
-    auto saver = inkspin({"-window-id", id});
+    const Window w = makeDepthWindow(120, 90);
+    auto saver = inkspin({"-window-id", Hex(w)});
     usleep(700000);
     ASSERT_TRUE(saver->running());
     XDestroyWindow(dpy, w);
