@@ -97,7 +97,7 @@ void InkspinView::initInkspin()
         && (gInkspinNormalArray = ObjectMakeNormalArray(gInkspinObject, gInkspinVertexArray)) != nullptr;
     if (!loaded) {
         // Give back everything this start made, the zoom buffer and texture included; the zoom choice stays.
-        releaseStartResources();
+        releaseStartResources(true);
         return;
     }
 
@@ -106,10 +106,12 @@ void InkspinView::initInkspin()
     gTime = Seconds(WallClockNow());
 }
 
-void InkspinView::releaseStartResources()
+void InkspinView::releaseStartResources(bool contextIsCurrent)
 {
     if (gBufferPixels != nullptr) {
-        glDeleteTextures(1, &gBackTexture);
+        // Texture names belong to this view's context: with another one current, the name could be someone else's.
+        if (contextIsCurrent)
+            glDeleteTextures(1, &gBackTexture);
         gBackTexture = 0;
         MemoryFree(gBufferPixels);
         gBufferPixels = nullptr;
@@ -172,11 +174,11 @@ void InkspinView::animateOneFrame()
 void InkspinView::stopAnimation()
 {
     if (gIsInitialized) {
-        if (makeCurrentContext()) {
+        const bool current = makeCurrentContext();
+        if (current)
             glDeleteTextures(1, &gShadeTexture);
-            gShadeTexture = 0;
-        }
-        releaseStartResources();
+        gShadeTexture = 0;
+        releaseStartResources(current);
         gIsInitialized = 0;
     }
     ScreenSaverView::stopAnimation();

@@ -115,5 +115,6 @@ public:
 
 private:
     bool makeCurrentContext();
-    void releaseStartResources();
+    // Everything a start made but the shade texture: zoom buffer and texture, module, arrays.
+    void releaseStartResources(bool contextIsCurrent);
 };
