@@ -142,7 +142,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
             line.mode = RunMode::WindowId;
             window = true;
         } else {
-            *error = arguments[i] + ": unknown option";
+            *error = arguments[i] + ": unknown option; usage: inkspin [-window | -root | -window-id ID] or "
+                                    "inkspin --render DIR [--frames N] [--size WxH] [--rate HZ]";
             return false;
         }
     }
