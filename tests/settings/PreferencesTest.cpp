@@ -157,6 +157,10 @@ TEST_F(PreferencesTest, UnreadableFilesGiveDefaultsAndAreLeftAlone)
         std::ofstream(config.preferencesFile(), std::ios::binary) << content;
         ExpectDefaults(*LoadedView());
         EXPECT_EQ(ReadFile(config.preferencesFile()), content) << "not overwritten until the user saves";
+        InkspinView saver;
+        saver.gShadeLevels = 6;
+        saver.savePrefs();
+        EXPECT_EQ(LoadedView()->gShadeLevels, 6) << "and a save over it is kept";
     }
     fs::remove(config.preferencesFile());
     fs::create_directories(config.preferencesFile()); // a directory where the file belongs
