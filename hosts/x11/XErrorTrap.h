@@ -1,6 +1,7 @@
 // X errors, recorded instead of fatal. Xlib's default handler ends the process on any error, which a saver must
 // not allow: the window it draws into belongs to someone else and may vanish at any time. The host checks
-// XErrorTrapTake() after each round of work and ends cleanly, with a message, when something went wrong.
+// XErrorTrapTake() after each round of work and ends cleanly, with a message, when something went wrong. A lost
+// connection ends the process with status 1 and one line.
 #pragma once
 
 #include <X11/Xlib.h>
