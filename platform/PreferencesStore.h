@@ -25,8 +25,8 @@ void PreferencesSetBool(const char* key, bool value, const char* domain);
 void PreferencesSetFloat(const char* key, float value, const char* domain);
 void PreferencesSetInt(const char* key, std::int32_t value, const char* domain);
 
-// Writes pending sets to disk; the next copy rereads the file as other processes left it. False when the file
-// could not be read or written, or there is no location at all.
+// Writes pending sets to disk; the next copy rereads the file as other processes left it. False when pending sets
+// could not be written, or there is no location at all.
 bool PreferencesAppSynchronize(const char* domain);
 
 // The file that holds a domain, or an empty string when there is no location.

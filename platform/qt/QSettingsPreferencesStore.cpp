@@ -30,30 +30,34 @@ std::string ConfigDirectory()
 // One QSettings per file, made on first use, so that sets wait in memory until the next synchronise, which drops it
 // again: the next copy reads the file as it is then, whatever other processes did to it meanwhile (QSettings alone
 // would notice a change only by the file's size and modification time).
-std::map<std::string, std::unique_ptr<QSettings>>& OpenSettings()
+struct OpenFile {
+    std::unique_ptr<QSettings> settings;
+    bool pending = false; // a set waits to be written
+};
+
+std::map<std::string, OpenFile>& OpenFiles()
 {
-    static std::map<std::string, std::unique_ptr<QSettings>> settings;
-    return settings;
+    static std::map<std::string, OpenFile> files;
+    return files;
 }
 
-QSettings* Settings(const char* domain)
+OpenFile* Open(const char* domain)
 {
-    auto& settings = OpenSettings();
     const std::string path = PreferencesFilePath(domain);
     if (path.empty())
         return nullptr;
-    auto& slot = settings[path];
-    if (!slot)
-        slot = std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat);
-    return slot.get();
+    OpenFile& file = OpenFiles()[path];
+    if (!file.settings)
+        file.settings = std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat);
+    return &file;
 }
 
 std::optional<std::string> CopyText(const char* key, const char* domain)
 {
-    QSettings* settings = Settings(domain);
-    if (settings == nullptr)
+    OpenFile* file = Open(domain);
+    if (file == nullptr)
         return std::nullopt;
-    const QVariant value = settings->value(QString::fromUtf8(key));
+    const QVariant value = file->settings->value(QString::fromUtf8(key));
     // Values that QSettings parsed as lists (text with commas) are not numbers of any kind.
     if (!value.isValid() || value.typeId() != QMetaType::QString)
         return std::nullopt;
@@ -81,12 +85,13 @@ QString Format(T value)
 
 void SetText(const char* key, const QString& text, const char* domain)
 {
-    QSettings* settings = Settings(domain);
-    if (settings == nullptr)
+    OpenFile* file = Open(domain);
+    if (file == nullptr)
         return;
     // The directory is made only when there is something to write: reading never creates anything.
-    QDir().mkpath(QFileInfo(settings->fileName()).absolutePath());
-    settings->setValue(QString::fromUtf8(key), text);
+    QDir().mkpath(QFileInfo(file->settings->fileName()).absolutePath());
+    file->settings->setValue(QString::fromUtf8(key), text);
+    file->pending = true;
 }
 
 } // namespace
@@ -140,11 +145,17 @@ void PreferencesSetInt(const char* key, std::int32_t value, const char* domain) 
 
 bool PreferencesAppSynchronize(const char* domain)
 {
-    QSettings* settings = Settings(domain);
-    if (settings == nullptr)
+    const std::string path = PreferencesFilePath(domain);
+    if (path.empty())
         return false;
-    settings->sync(); // writes only when a set is pending
-    const bool written = settings->status() == QSettings::NoError;
-    OpenSettings().erase(PreferencesFilePath(domain));
+    const auto found = OpenFiles().find(path);
+    if (found == OpenFiles().end())
+        return true; // nothing read, nothing to write: the next copy opens the file afresh anyway
+    bool written = true;
+    if (found->second.pending) {
+        found->second.settings->sync();
+        written = found->second.settings->status() == QSettings::NoError;
+    }
+    OpenFiles().erase(found);
     return written;
 }

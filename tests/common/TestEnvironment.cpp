@@ -63,9 +63,28 @@ bool Near(const Pixel& a, const Pixel& b, int tolerance)
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
 }
 
+int ShadeBand(const Pixel& p, const RGBColour& shade)
+{
+    const float intensities[3] = {0.6f, 0.9f, 1.0f};
+    for (int band = 0; band < 3; ++band) {
+        const float texel = std::round(intensities[band] * 255.0f) / 255.0f;
+        if (Near(p, ToPixel(shade.r * texel, shade.g * texel, shade.b * texel), 2))
+            return band;
+    }
+    return -1;
+}
+
+PixelKind Classify(const Pixel& p, const RGBColour& shade)
+{
+    if (p == kDefaultBackground)
+        return PixelKind::Background;
+    if (p == kDefaultOutline)
+        return PixelKind::Outline;
+    return ShadeBand(p, shade) >= 0 ? PixelKind::Shade : PixelKind::Other;
+}
+
 void ViewTest::SetUp()
 {
-    poolBlocksAtStart_ = MemoryLiveBlockCount();
     config_ = std::make_unique<TemporaryConfigHome>();
     clock_ = std::make_unique<ManualClock>();
     std::string error;

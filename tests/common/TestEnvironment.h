@@ -55,6 +55,19 @@ struct Pixel {
 Pixel ToPixel(float r, float g, float b);
 bool Near(const Pixel& a, const Pixel& b, int tolerance);
 
+// The default background and outline colours as pixels (inline: initialised before any test file's constants).
+inline const Pixel kDefaultBackground = ToPixel(0.6f, 0.52f, 0.45f);
+inline const Pixel kDefaultOutline = ToPixel(0.33f, 0.28f, 0.23f);
+inline constexpr RGBColour kDefaultShade = {1.0f, 0.85f, 0.71f};
+
+// Which of the default shade bands (0.6, 0.9, 1.0 of the shade colour, through the 8-bit texel) a pixel shows,
+// within rounding; -1 for none.
+int ShadeBand(const Pixel& p, const RGBColour& shade = kDefaultShade);
+
+// What a pixel of a saver frame with a flat background shows.
+enum class PixelKind { Background, Outline, Shade, Other };
+PixelKind Classify(const Pixel& p, const RGBColour& shade = kDefaultShade);
+
 // Every test of the view: a temporary config home, a manual clock, a headless context provider.
 class ViewTest : public ::testing::Test {
 protected:
@@ -69,12 +82,8 @@ protected:
     // Draws one frame `ticks` ticks after the view's clock (0 ticks: one full 256-tick wrap).
     void frame(InkspinView& view, int ticks = 1);
     std::vector<Pixel> pixels(); // the current drawable, top row first
-    int width() const { return context_->width(); }
-    int height() const { return context_->height(); }
-    EglContext& context() { return *context_; }
 
     std::unique_ptr<TemporaryConfigHome> config_;
     std::unique_ptr<ManualClock> clock_;
     std::unique_ptr<EglContext> context_;
-    std::size_t poolBlocksAtStart_ = 0;
 };

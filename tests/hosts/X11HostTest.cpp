@@ -20,8 +20,8 @@
 
 namespace {
 
-const Pixel kBackground = ToPixel(0.6f, 0.52f, 0.45f);
-const Pixel kOutline = ToPixel(0.33f, 0.28f, 0.23f);
+const Pixel kBackground = kDefaultBackground;
+const Pixel kOutline = kDefaultOutline;
 const Pixel kBlack = {0, 0, 0};
 
 // An Xvfb server of our own for the whole suite.
@@ -159,22 +159,12 @@ protected:
     // Every pixel is background, ink or a shade band; returns the counts of object and ink pixels.
     std::pair<int, int> expectSaverImage(const std::vector<Pixel>& image)
     {
-        const RGBColour shade = {1.0f, 0.85f, 0.71f};
         int object = 0, ink = 0, other = 0;
         for (const Pixel& p : image) {
-            if (p == kBackground)
-                continue;
-            if (p == kOutline) {
-                ++ink;
-                continue;
-            }
-            bool band = false;
-            for (float intensity : {0.6f, 0.9f, 1.0f}) {
-                const float texel = std::round(intensity * 255.0f) / 255.0f;
-                band = band || Near(p, ToPixel(shade.r * texel, shade.g * texel, shade.b * texel), 2);
-            }
-            object += band;
-            other += !band;
+            const PixelKind kind = Classify(p);
+            object += kind == PixelKind::Shade;
+            ink += kind == PixelKind::Outline;
+            other += kind == PixelKind::Other;
         }
         EXPECT_EQ(other, 0) << "pixels that are neither background, ink nor shade";
         return {object, ink};

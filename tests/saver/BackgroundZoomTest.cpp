@@ -12,7 +12,7 @@
 
 namespace {
 
-const Pixel kBackground = ToPixel(0.6f, 0.52f, 0.45f);
+const Pixel kBackground = kDefaultBackground;
 
 // The background after one pass of the blend with a capture of itself at half intensity.
 Pixel Darkened(const Pixel& background)

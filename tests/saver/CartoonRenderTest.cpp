@@ -13,15 +13,7 @@ namespace {
 constexpr int kWidth = 200;
 constexpr int kHeight = 150;
 
-const Pixel kBackground = ToPixel(0.6f, 0.52f, 0.45f);
-const Pixel kOutline = ToPixel(0.33f, 0.28f, 0.23f);
-
-// The shade colour times a band intensity, as the 8-bit texel it was stored in.
-Pixel Band(const RGBColour& shade, float intensity)
-{
-    const float texel = std::round(intensity * 255.0f) / 255.0f;
-    return ToPixel(shade.r * texel, shade.g * texel, shade.b * texel);
-}
+const Pixel kBackground = kDefaultBackground;
 
 void ZoomOff(InkspinView& view) { view.gZoomBackground = 0; }
 
@@ -46,33 +38,28 @@ protected:
     Census census(const RGBColour& shade)
     {
         const std::vector<Pixel> image = pixels();
-        const Pixel bands[3] = {Band(shade, 0.6f), Band(shade, 0.9f), Band(shade, 1.0f)};
-        auto kind = [&](const Pixel& p) {
-            if (p == kBackground)
-                return 0;
-            if (p == kOutline)
-                return 1;
-            for (int b = 0; b < 3; ++b)
-                if (Near(p, bands[b], 2))
-                    return 2 + b;
-            return 5;
-        };
         Census c;
         for (int y = 0; y < kHeight; ++y) {
             for (int x = 0; x < kWidth; ++x) {
-                const int k = kind(image[y * kWidth + x]);
-                if (k == 0)
+                const Pixel& p = image[y * kWidth + x];
+                const PixelKind kind = Classify(p, shade);
+                const bool backgroundNext = x + 1 < kWidth && image[y * kWidth + x + 1] == kBackground;
+                switch (kind) {
+                case PixelKind::Background:
                     ++c.background;
-                else if (k == 1)
+                    break;
+                case PixelKind::Outline:
                     ++c.outline;
-                else if (k < 5)
-                    ++c.band[k - 2];
-                else
+                    break;
+                case PixelKind::Shade:
+                    ++c.band[ShadeBand(p, shade)];
+                    c.bareSilhouette += backgroundNext;
+                    break;
+                case PixelKind::Other:
                     ++c.other;
-                if (k >= 2 && k < 5 && x + 1 < kWidth && kind(image[y * kWidth + x + 1]) == 0)
-                    ++c.bareSilhouette;
-                if (k != 0 && x + 1 < kWidth && kind(image[y * kWidth + x + 1]) == 0)
-                    ++c.objectEdges;
+                    break;
+                }
+                c.objectEdges += kind != PixelKind::Background && backgroundNext;
             }
         }
         return c;
