@@ -185,9 +185,3 @@ void InkspinView::stopAnimation()
 }
 
 void InkspinView::drawRect(Rect rect) { ScreenSaverView::drawRect(rect); }
-
-SheetWindow* InkspinView::configureSheet()
-{
-    // The sheet is loaded by the settings window, which fills settingsWindow and the control references.
-    return settingsWindow;
-}

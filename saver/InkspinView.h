@@ -10,6 +10,7 @@
 // order and meaning are the saver's data model. Flags hold 0 (NO) or 1 (YES). Colours and intensities are 0..1.
 #pragma once
 
+#include "platform/InterfaceLoader.h"
 #include "platform/OpenGLView.h"
 #include "platform/ScreenSaverView.h"
 #include "saver/RGBColour.h"
@@ -22,9 +23,11 @@ struct ModelViewMatrix {
     float v[16]; // OpenGL's column-major order: v[4 * column + row]
 };
 
-class InkspinView : public ScreenSaverView {
+class InkspinView : public ScreenSaverView, public InterfaceOwner {
 public:
-    // Settings sheet references, filled when the sheet is loaded; the sheet owns them.
+    // Settings sheet references (outlets), filled when the sheet is loaded, each named as the sheet's description
+    // names its control; the sheet's window owns them. Cleared at every opening, so a sheet that fails to load
+    // leaves none behind (the previous window may be gone by then).
     SheetWindow* settingsWindow = nullptr;
     ColorWell* backgroundColorWell = nullptr;
     Checkbox* backgroundZoomCheckbox = nullptr;
@@ -38,7 +41,7 @@ public:
     Slider* shadeStartPositionSlider = nullptr;
     Slider* shadeEndIntensitySlider = nullptr;
     Slider* shadeEndPositionSlider = nullptr;
-    LinkView* linkView = nullptr;
+    LinkTarget* linkView = nullptr;
 
     OpenGLView* gInkspinView = nullptr;   // the child view; owned by this view's subview list
     std::uint8_t gIsPreview = 0;
@@ -92,6 +95,22 @@ public:
     void animateOneFrame() override;
     bool hasConfigureSheet() override { return true; }
     SheetWindow* configureSheet() override;
+
+    // Settings sheet (opened by configureSheet). The actions take the sending control, which they never use; the
+    // description names them as "saveSettings:", "cancelSettings:", "defaultSettings:", "backgroundZoomCheckbox:",
+    // "outlinesWidthCheckbox:", "shadeStartPositionSlider:" and "shadeEndPositionSlider:".
+    void saveSettings(InterfaceObject* sender);
+    void cancelSettings(InterfaceObject* sender);
+    void defaultSettings(InterfaceObject* sender);
+    // Keep dependent controls consistent: the zoom slider follows its checkbox; the outline width and colour follow
+    // theirs; moving one shade-position slider past the other moves the other along.
+    void backgroundZoomCheckboxClicked(InterfaceObject* sender);
+    void outlinesWidthCheckboxClicked(InterfaceObject* sender);
+    void shadeStartPositionSliderMoved(InterfaceObject* sender);
+    void shadeEndPositionSliderMoved(InterfaceObject* sender);
+
+    bool connectOutlet(std::string_view name, InterfaceObject* object) override;
+    bool performAction(std::string_view name, InterfaceObject* sender) override;
 
     // Start-up.
     void initInkspin();

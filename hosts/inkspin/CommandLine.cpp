@@ -65,7 +65,8 @@ std::string UsageText()
            "  --rate HZ        simulated host calls per second (default 67)\n"
            "\n"
            "Every option may be written with one dash or two. Settings come from\n"
-           "${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf.\n";
+           "${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf; change them\n"
+           "with inkspin-settings, a window with a live preview and the Options sheet.\n";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* result, std::string* error)

@@ -1,0 +1,74 @@
+#include "hosts/settings-app/PreviewWidget.h"
+
+#include <QOpenGLContext>
+
+#include <cmath>
+
+PreviewWidget::PreviewWidget(QWidget* parent) : QOpenGLWidget(parent)
+{
+    // A frame the view skips (less than a tick passed) must leave the last one on screen.
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    OpenGLSetContextProvider([this](const OpenGLPixelFormat&) -> OpenGLContext* { return this; });
+}
+
+PreviewWidget::~PreviewWidget()
+{
+    stop();
+    OpenGLSetContextProvider({});
+}
+
+bool PreviewWidget::makeCurrentContext()
+{
+    if (context() == nullptr || !context()->isValid())
+        return false;
+    makeCurrent();
+    return true;
+}
+
+void PreviewWidget::initializeGL()
+{
+    if (started_ || stopped_)
+        return;
+    const qreal ratio = devicePixelRatioF();
+    const Rect frame = {0, 0, float(std::lround(width() * ratio)), float(std::lround(height() * ratio))};
+    started_ = driver_.start(frame, true);
+    scheduleNextFrame();
+}
+
+void PreviewWidget::resizeGL(int width, int height)
+{
+    if (started_)
+        driver_.resize({float(width), float(height)});
+}
+
+void PreviewWidget::paintGL()
+{
+    if (!started_)
+        return;
+    if (driver_.secondsUntilNextFrame() <= 0.0) {
+        driver_.frame();
+        ++frames_;
+        emit frameDrawn();
+    }
+    scheduleNextFrame();
+}
+
+void PreviewWidget::scheduleNextFrame()
+{
+    if (started_)
+        timer_.start(static_cast<int>(std::ceil(driver_.secondsUntilNextFrame() * 1000.0)));
+}
+
+void PreviewWidget::stop()
+{
+    timer_.stop();
+    if (started_)
+        driver_.stop(); // the view makes the widget's context current to delete its textures there
+    if (context() != nullptr)
+        doneCurrent();
+    started_ = false;
+    stopped_ = true;
+}

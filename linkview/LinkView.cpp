@@ -1,0 +1,119 @@
+#include "linkview/LinkView.h"
+
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QUrl>
+
+namespace {
+
+constexpr const char* kHandCursorImage = ":/inkspin/handCursor.png";
+constexpr int kHotSpotX = 5;
+constexpr int kHotSpotY = 1;
+// Desktops have no "small system font"; the classic small size is 11 against a regular 13.
+constexpr double kSmallFontRatio = 11.0 / 13.0;
+
+} // namespace
+
+LinkView::LinkView(QWidget* parent) : QWidget(parent)
+{
+    initHandCursor();
+    // Move events without a button held, so the cursor can change over the text's columns only.
+    setMouseTracking(true);
+}
+
+LinkView::~LinkView() = default;
+
+void LinkView::setURLString(const std::optional<std::string>& url)
+{
+    if (url)
+        m_URLString = QString::fromStdString(*url);
+    else
+        m_URLString.reset();
+    update();
+}
+
+QFont LinkView::linkFont() const
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * kSmallFontRatio);
+    font.setUnderline(true);
+    return font;
+}
+
+int LinkView::textWidth() const
+{
+    return m_URLString ? QFontMetrics(linkFont()).horizontalAdvance(*m_URLString) : 0;
+}
+
+QRect LinkView::cursorRect() const
+{
+    if (m_handCursor == nullptr || !m_URLString)
+        return {};
+    const int width = textWidth();
+    return {this->width() - width, 0, width, height()};
+}
+
+void LinkView::paintEvent(QPaintEvent*)
+{
+    if (!m_URLString)
+        return;
+    QPainter painter(this);
+    const QFont font = linkFont();
+    painter.setFont(font);
+    painter.setPen(m_mouseIsDown ? QColor(Qt::red) : QColor(Qt::blue));
+    // Right-aligned, the line's bottom (descent included) on the view's bottom edge.
+    const QFontMetrics metrics(font);
+    painter.drawText(QPoint(width() - textWidth(), height() - metrics.descent()), *m_URLString);
+}
+
+void LinkView::mousePressEvent(QMouseEvent* event)
+{
+    if (!m_URLString || event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    m_mouseIsDown = true;
+    update();
+}
+
+void LinkView::mouseReleaseEvent(QMouseEvent* event)
+{
+    // Qt keeps sending the mouse to the view that took the press, so the release arrives here wherever it lands.
+    if (!m_mouseIsDown || event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    if (rect().contains(event->position().toPoint()) && m_URLString)
+        openURL(*m_URLString);
+    m_mouseIsDown = false;
+    update();
+}
+
+void LinkView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (cursorRect().contains(event->position().toPoint()))
+        setCursor(*m_handCursor);
+    else
+        unsetCursor();
+    QWidget::mouseMoveEvent(event);
+}
+
+void LinkView::openURL(const QString& url)
+{
+    const QUrl parsed(url, QUrl::StrictMode);
+    if (!parsed.isValid() || parsed.isRelative())
+        return; // a malformed string opens nothing
+    QDesktopServices::openUrl(parsed);
+}
+
+void LinkView::initHandCursor()
+{
+    const QPixmap image(QString::fromLatin1(kHandCursorImage));
+    if (!image.isNull())
+        m_handCursor = std::make_unique<QCursor>(image, kHotSpotX, kHotSpotY);
+}

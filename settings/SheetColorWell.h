@@ -1,0 +1,38 @@
+// The sheet's colour well on Qt: a button filled with its colour; clicking it opens QColorDialog.
+//
+// A colour set from outside (setColor) is kept as its three floats and reads back exactly, even where Qt's own
+// 16-bit colour could not hold it. A colour the user picks replaces it and reads back as its RGB components,
+// whatever model it was picked in (grey, HSV, CMYK); a colour with no RGB form reads back as nothing.
+#pragma once
+
+#include "platform/InterfaceObjects.h"
+
+#include <QColor>
+#include <QPushButton>
+
+#include <optional>
+
+class SheetColorWell : public QPushButton, public ColorWell {
+    Q_OBJECT
+public:
+    explicit SheetColorWell(QWidget* parent = nullptr);
+
+    std::optional<WellColour> color() const override;
+    void setColor(const WellColour& colour) override;
+    void setEnabled(bool enabled) override { QPushButton::setEnabled(enabled); }
+    bool isEnabled() const override { return QPushButton::isEnabled(); }
+
+    // What the colour dialog hands back when the user picks a colour.
+    void pickColor(const QColor& colour);
+    // The colour shown.
+    QColor shownColor() const { return shown_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void openDialog();
+
+    std::optional<WellColour> exact_; // set from outside; empty once the user picked
+    QColor shown_;
+};

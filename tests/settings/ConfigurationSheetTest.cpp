@@ -1,0 +1,225 @@
+// The settings sheet as a user works it: loaded from the embedded description into real Qt widgets (offscreen),
+// knobs moved and boxes clicked through Qt, Save and Cancel pressed, the preferences file read back as text.
+#include "tests/common/TestEnvironment.h"
+
+#include "settings/SheetCheckbox.h"
+#include "settings/SheetColorWell.h"
+#include "settings/SheetLoader.h"
+#include "settings/SheetSlider.h"
+
+#include <QDialog>
+#include <QPushButton>
+#include <QSlider>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Golden(const char* name) { return ReadFile(std::filesystem::path(INKSPIN_GOLDEN_DIR) / name); }
+
+// A hand-written file: every value off its default, some off the sliders' grid or outside their range.
+const char* const kCustomPreferences = "InkspinBackgroundEnabled=false\n"
+                                       "InkspinBackgroundScale=3.125\n"
+                                       "InkspinBackgroundColorRed=0.1\n"
+                                       "InkspinBackgroundColorGreen=0.2\n"
+                                       "InkspinBackgroundColorBlue=0.3\n"
+                                       "InkspinOutlinesColorRed=0.9\n"
+                                       "InkspinOutlinesColorGreen=0.8\n"
+                                       "InkspinOutlinesColorBlue=0.7\n"
+                                       "InkspinOutlinesWidth=12.5\n"
+                                       "InkspinOutlinesEnabled=false\n"
+                                       "InkspinShadeColorRed=0.333\n"
+                                       "InkspinShadeColorGreen=0.5\n"
+                                       "InkspinShadeColorBlue=1.5\n"
+                                       "InkspinShadeStartPosition=7\n"
+                                       "InkspinShadeEndPosition=9\n"
+                                       "InkspinShadeStartIntensity=0.125\n"
+                                       "InkspinShadeEndIntensity=0.875\n"
+                                       "InkspinShadeLevels=3\n";
+
+class ConfigurationSheetTest : public ViewTest {
+protected:
+    void SetUp() override
+    {
+        ViewTest::SetUp();
+        SheetLoaderInstall();
+    }
+    void TearDown() override
+    {
+        sheet.reset();
+        view.reset();
+        InterfaceSetLoader({});
+        ViewTest::TearDown();
+    }
+
+    void open(const std::string& preferences = "")
+    {
+        if (!preferences.empty())
+            config_->writePreferences(preferences);
+        view = makeView();
+        reopen();
+    }
+    void reopen()
+    {
+        sheet.reset(dynamic_cast<QDialog*>(view->configureSheet()));
+        ASSERT_NE(sheet, nullptr);
+    }
+    // What the user does: a knob moved to a step of its grid, a box clicked, a button pressed.
+    static void move(Slider* slider, int step) { dynamic_cast<SheetSlider&>(*slider).knob()->setValue(step); }
+    static void click(Checkbox* box) { dynamic_cast<SheetCheckbox&>(*box).click(); }
+    void press(const char* button) { sheet->findChild<QPushButton*>(button)->click(); }
+    std::string savedFile() const { return ReadFile(config_->preferencesFile()); }
+
+    std::unique_ptr<InkspinView> view;
+    std::unique_ptr<QDialog> sheet;
+};
+
+TEST_F(ConfigurationSheetTest, OpensWithTheFieldsAndSavingUnchangedWritesThemBackExactly)
+{
+    open(kCustomPreferences);
+    EXPECT_FALSE(view->backgroundZoomCheckbox->state());
+    EXPECT_FALSE(view->backgroundZoomSlider->isEnabled());
+    EXPECT_TRUE(view->backgroundColorWell->isEnabled());
+    EXPECT_FALSE(view->outlinesWidthSlider->isEnabled());
+    EXPECT_FALSE(view->outlinesColorWell->isEnabled());
+    EXPECT_EQ(view->shadeLevelsSlider->intValue(), 3);
+    sheet->show();
+    press("saveButton");
+    EXPECT_FALSE(sheet->isVisible()) << "Save ends the sheet";
+    EXPECT_EQ(view->gSettingsChanged, 1);
+    EXPECT_EQ(view->gGenerateNewShade, 0);
+    // All eighteen keys, as the file spelled them (12.5 and 1.5 lie outside the sliders' ranges, 0.333 off-grid).
+    EXPECT_EQ(savedFile(), Golden("preferences-custom.conf"));
+    auto reloaded = makeView();
+    EXPECT_EQ(reloaded->gBufferScale, 3.125f);
+    EXPECT_EQ(reloaded->gShadeColor.r, 0.333f);
+    EXPECT_EQ(reloaded->gOutlineWidth, 12.5f);
+}
+
+TEST_F(ConfigurationSheetTest, OnlyTheFiveShadeParametersRebuildTheShadeTexture)
+{
+    struct Case {
+        const char* what;
+        std::function<void(InkspinView&)> change;
+        bool rebuilds;
+    };
+    const Case cases[] = {
+        {"shade colour", [](InkspinView& v) { dynamic_cast<SheetColorWell&>(*v.shadeColorWell).pickColor(Qt::green); }, false},
+        {"outline width", [](InkspinView& v) { move(v.outlinesWidthSlider, 500); }, false},
+        {"zoom", [](InkspinView& v) { click(v.backgroundZoomCheckbox); }, false},
+        {"levels", [](InkspinView& v) { move(v.shadeLevelsSlider, 2); }, true},
+        {"start position", [](InkspinView& v) { move(v.shadeStartPositionSlider, 5); }, true},
+        {"end position", [](InkspinView& v) { move(v.shadeEndPositionSlider, 21); }, true},
+        {"start intensity", [](InkspinView& v) { move(v.shadeStartIntensitySlider, 50); }, true},
+        {"end intensity", [](InkspinView& v) { move(v.shadeEndIntensitySlider, 90); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        open();
+        c.change(*view);
+        press("saveButton");
+        EXPECT_EQ(view->gGenerateNewShade, c.rebuilds ? 1 : 0);
+        EXPECT_EQ(view->gSettingsChanged, 1);
+    }
+    EXPECT_EQ(view->gShadeEndIntensity, 0.9f) << "a knob's grid step reads back as the float it stands for";
+}
+
+TEST_F(ConfigurationSheetTest, PositionSlidersKeepTheirOrder)
+{
+    open();
+    move(view->shadeStartPositionSlider, 25);
+    EXPECT_EQ(view->shadeEndPositionSlider->intValue(), 25);
+    move(view->shadeEndPositionSlider, 3);
+    EXPECT_EQ(view->shadeStartPositionSlider->intValue(), 3);
+
+    // A file with the start beyond the end opens with both at the start; saving stores that and rebuilds.
+    open("InkspinShadeStartPosition=25\nInkspinShadeEndPosition=10\n");
+    EXPECT_EQ(view->gShadeEndPosition, 10);
+    EXPECT_EQ(view->shadeEndPositionSlider->intValue(), 25);
+    press("saveButton");
+    EXPECT_EQ(view->gShadeEndPosition, 25);
+    EXPECT_EQ(view->gGenerateNewShade, 1);
+}
+
+TEST_F(ConfigurationSheetTest, CheckboxesEnableTheirControls)
+{
+    open();
+    click(view->outlinesWidthCheckbox);
+    EXPECT_FALSE(view->outlinesWidthSlider->isEnabled());
+    EXPECT_FALSE(view->outlinesColorWell->isEnabled());
+    EXPECT_TRUE(view->backgroundZoomSlider->isEnabled());
+    click(view->backgroundZoomCheckbox);
+    EXPECT_FALSE(view->backgroundZoomSlider->isEnabled());
+    EXPECT_TRUE(view->backgroundColorWell->isEnabled());
+    click(view->outlinesWidthCheckbox);
+    EXPECT_TRUE(view->outlinesWidthSlider->isEnabled());
+    EXPECT_TRUE(view->outlinesColorWell->isEnabled());
+}
+
+TEST_F(ConfigurationSheetTest, DefaultsTouchOnlyTheControlsUntilSaved)
+{
+    open(kCustomPreferences);
+    const std::string before = savedFile();
+    press("defaultsButton");
+    EXPECT_TRUE(view->backgroundZoomSlider->isEnabled());
+    press("cancelButton");
+    EXPECT_EQ(savedFile(), before);
+    EXPECT_EQ(view->gShadeLevels, 3);
+    EXPECT_EQ(view->gSettingsChanged, 0);
+
+    reopen();
+    press("defaultsButton");
+    press("saveButton");
+    EXPECT_EQ(savedFile(), Golden("preferences-defaults.conf"));
+}
+
+TEST_F(ConfigurationSheetTest, ColoursArriveAsRGBAndUnconvertibleOnesKeepTheField)
+{
+    open();
+    dynamic_cast<SheetColorWell&>(*view->backgroundColorWell).pickColor(QColor::fromHsvF(0.3f, 0.0f, 0.5f)); // grey
+    dynamic_cast<SheetColorWell&>(*view->outlinesColorWell).pickColor(QColor::fromCmykF(0.0f, 1.0f, 1.0f, 0.0f));
+    dynamic_cast<SheetColorWell&>(*view->shadeColorWell).pickColor(QColor()); // no RGB form
+    press("saveButton");
+    EXPECT_NEAR(view->gBackgroundColor.r, 0.5f, 1e-4f); // through Qt's 16-bit channels
+    EXPECT_EQ(view->gBackgroundColor.g, view->gBackgroundColor.r);
+    EXPECT_EQ(view->gBackgroundColor.b, view->gBackgroundColor.r);
+    EXPECT_EQ(view->gOutlineColor.r, 1.0f);
+    EXPECT_EQ(view->gOutlineColor.g, 0.0f);
+    EXPECT_EQ(view->gShadeColor.g, 0.85f);
+}
+
+TEST_F(ConfigurationSheetTest, ZoomCheckboxShowsTheLiveChoiceUntilTheNextFrame)
+{
+    view = startView(64, 48);
+    reopen();
+    click(view->backgroundZoomCheckbox);
+    press("saveButton");
+    EXPECT_NE(savedFile().find("InkspinBackgroundEnabled=false"), std::string::npos);
+    reopen();
+    EXPECT_TRUE(view->backgroundZoomCheckbox->state());
+    frame(*view);
+    reopen();
+    EXPECT_FALSE(view->backgroundZoomCheckbox->state());
+}
+
+TEST_F(ConfigurationSheetTest, ADescriptionThatFailsToLoadGivesNoSheet)
+{
+    open();
+    sheet.reset(); // the host removed the first sheet
+    const std::filesystem::path broken = config_->path() / "Inkspin.ui";
+    std::ofstream(broken) << "<ui version=\"4.0\"><widget class=\"QDialog\"";
+    SheetLoaderInstall(QString::fromStdString(config_->path().string()));
+    EXPECT_EQ(view->configureSheet(), nullptr);
+    EXPECT_EQ(view->shadeColorWell, nullptr) << "no outlet may point into the removed sheet";
+    EXPECT_EQ(view->settingsWindow, nullptr);
+}
+
+} // namespace
