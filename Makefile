@@ -8,7 +8,7 @@ PACKAGES = cmake g++ make pkg-config \
            liblzo2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libx11-dev libpng-dev \
            qt6-base-dev libqt6opengl6-dev qt6-tools-dev libgtest-dev libbenchmark-dev xvfb xauth
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run golden clean
 
 all: build
 
@@ -23,6 +23,10 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Rewrites tests/golden/frames/ from the current renderer: only on purpose, after looking at the new frames.
+golden: build
+	@cd $(BUILD) && INKSPIN_UPDATE_GOLDEN=1 tests/host_tests --gtest_filter='*GoldenFrames*' --gtest_brief=1
 
 run: build
 	@scripts/run.sh $(BUILD)
