@@ -69,8 +69,8 @@ void SheetSlider::knobMoved(int step)
 {
     if (placing_)
         return;
-    // Divided in double, then narrowed: 60 steps of 0.01 give exactly the float nearest to 0.6, as 0.6f is.
-    value_ = static_cast<double>(static_cast<float>(step / stepsPerUnit()));
+    // 60 steps of 0.01 read back (as a float) as exactly the float nearest to 0.6, as 0.6f is.
+    value_ = step / stepsPerUnit();
     label_->setText(QString::number(value_, 'f', decimals_));
     emit sent();
 }

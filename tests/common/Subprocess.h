@@ -1,19 +1,17 @@
-// Runs a program to its end and collects its exit status and output, for end-to-end tests of the binaries.
+// Runs the programs under test, for end-to-end tests of the binaries: to their end, or in the background.
 #pragma once
 
 #include <string>
 #include <vector>
 
 struct ProcessResult {
-    int status = -1; // exit code, or -1 when it did not exit normally
+    int status = -1; // exit code, or -1 when it did not exit normally (or has not yet)
     std::string out;
     std::string err;
 };
 
-// `environment` entries NAME=VALUE are added to (or replace in) the current environment; NAME= alone removes NAME.
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
-
-// A program started in the background, with its output collected in temporary files.
+// A program started in the background with standard input from /dev/null and its output collected in temporary
+// files. `environment` entries NAME=VALUE are set for it; NAME= alone removes NAME.
 class BackgroundProcess {
 public:
     BackgroundProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
@@ -21,10 +19,9 @@ public:
     BackgroundProcess(const BackgroundProcess&) = delete;
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
-    int pid() const { return pid_; }
     bool running();
     void signal(int number);
-    // Waits up to `seconds` for the end; the result's status is -1 when it did not end (or ended by a signal).
+    // Waits up to `seconds` for the end.
     ProcessResult wait(double seconds);
 
 private:
@@ -33,3 +30,5 @@ private:
     int status_ = -1;
     std::string outPath_, errPath_;
 };
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});

@@ -5,8 +5,15 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include <unistd.h>
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 TemporaryConfigHome::TemporaryConfigHome()
 {
@@ -52,6 +59,8 @@ ManualClock::~ManualClock() { WallClockSetSource({}); }
 
 void ManualClock::set(double secondsSinceStart) { now_ = secondsSinceStart; }
 
+namespace {
+
 Pixel ToPixel(float r, float g, float b)
 {
     auto byte = [](float v) { return static_cast<int>(std::lround(std::fmin(std::fmax(v, 0.0f), 1.0f) * 255.0f)); };
@@ -63,24 +72,20 @@ bool Near(const Pixel& a, const Pixel& b, int tolerance)
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
 }
 
-int ShadeBand(const Pixel& p, const RGBColour& shade)
-{
-    const float intensities[3] = {0.6f, 0.9f, 1.0f};
-    for (int band = 0; band < 3; ++band) {
-        const float texel = std::round(intensities[band] * 255.0f) / 255.0f;
-        if (Near(p, ToPixel(shade.r * texel, shade.g * texel, shade.b * texel), 2))
-            return band;
-    }
-    return -1;
-}
+} // namespace
 
 PixelKind Classify(const Pixel& p, const RGBColour& shade)
 {
     if (p == kDefaultBackground)
         return PixelKind::Background;
-    if (p == kDefaultOutline)
+    if (p == ToPixel(0.33f, 0.28f, 0.23f))
         return PixelKind::Outline;
-    return ShadeBand(p, shade) >= 0 ? PixelKind::Shade : PixelKind::Other;
+    for (const float intensity : {0.6f, 0.9f, 1.0f}) {
+        const float texel = std::round(intensity * 255.0f) / 255.0f;
+        if (Near(p, ToPixel(shade.r * texel, shade.g * texel, shade.b * texel), 2))
+            return PixelKind::Shade;
+    }
+    return PixelKind::Other;
 }
 
 void ViewTest::SetUp()

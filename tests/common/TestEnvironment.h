@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+// The whole of a file; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
+
 // A fresh, empty XDG_CONFIG_HOME for the life of the object; the old value comes back afterwards.
 class TemporaryConfigHome {
 public:
@@ -51,20 +54,12 @@ struct Pixel {
     bool operator==(const Pixel&) const = default;
 };
 
-// A colour in 0..1 as the 8-bit pixel it is stored as.
-Pixel ToPixel(float r, float g, float b);
-bool Near(const Pixel& a, const Pixel& b, int tolerance);
-
-// The default background and outline colours as pixels (inline: initialised before any test file's constants).
-inline const Pixel kDefaultBackground = ToPixel(0.6f, 0.52f, 0.45f);
-inline const Pixel kDefaultOutline = ToPixel(0.33f, 0.28f, 0.23f);
+// The default background colour as a pixel (inline: initialised before any test file's constants).
+inline const Pixel kDefaultBackground = {153, 133, 115};
 inline constexpr RGBColour kDefaultShade = {1.0f, 0.85f, 0.71f};
 
-// Which of the default shade bands (0.6, 0.9, 1.0 of the shade colour, through the 8-bit texel) a pixel shows,
-// within rounding; -1 for none.
-int ShadeBand(const Pixel& p, const RGBColour& shade = kDefaultShade);
-
-// What a pixel of a saver frame with a flat background shows.
+// What a pixel of a frame with the default flat background and ink shows: a shade band is the shade colour times
+// 0.6, 0.9 or 1.0 (the default bands, through the 8-bit texel), within rounding.
 enum class PixelKind { Background, Outline, Shade, Other };
 PixelKind Classify(const Pixel& p, const RGBColour& shade = kDefaultShade);
 

@@ -35,7 +35,7 @@ const Golden kGoldens[] = {
     {"zoom-off", "InkspinBackgroundEnabled=false\n", 14},
     {"outlines-off", "InkspinOutlinesEnabled=false\n", 14},
     {"custom",
-     "InkspinBackgroundScale=1.25\nInkspinBackgroundColorRed=0.2\nInkspinBackgroundColorGreen=0.25\n"
+     "InkspinBackgroundScale=0.75\nInkspinBackgroundColorRed=0.2\nInkspinBackgroundColorGreen=0.25\n"
      "InkspinBackgroundColorBlue=0.4\nInkspinOutlinesColorRed=0.95\nInkspinOutlinesColorGreen=0.9\n"
      "InkspinOutlinesColorBlue=0.5\nInkspinOutlinesWidth=4.5\nInkspinShadeColorRed=0.5\n"
      "InkspinShadeColorGreen=0.8\nInkspinShadeColorBlue=1\nInkspinShadeStartPosition=6\n"

@@ -10,8 +10,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -62,9 +60,7 @@ TEST(SettingsWindowTest, PreviewShowsTheLatticeAndASavedColourAtTheNextFrame)
     std::map<PixelKind, double> after = Census(preview, green);
     EXPECT_GT(after[PixelKind::Shade], 0.05);
     EXPECT_LT(after[PixelKind::Other], 0.05);
-    std::ifstream file(config.preferencesFile());
-    EXPECT_NE(std::string(std::istreambuf_iterator<char>(file), {}).find("InkspinShadeColorGreen=0.9\n"),
-              std::string::npos);
+    EXPECT_NE(ReadFile(config.preferencesFile()).find("InkspinShadeColorGreen=0.9\n"), std::string::npos);
 
     window.close();
     EXPECT_FALSE(preview.started()) << "closing the window stops the view";

@@ -1,4 +1,6 @@
-// The view's life cycle and frame loop, on a real headless context and a clock the test moves.
+// The view's life cycle and frame loop on a real headless context and a clock the test moves: whole ticks, clock
+// jumps, releasing what a start took, failed starts, sizes, and values no slider gives. What frames look like is
+// the golden frames' business (tests/hosts/GoldenFrameTest.cpp).
 #include "tests/common/TestEnvironment.h"
 
 #include "support/data/ObjectModule.h"
@@ -16,10 +18,9 @@ class FrameLoopTest : public ViewTest {};
 
 TEST_F(FrameLoopTest, TicksAdvanceTheClockInWholeTicks)
 {
-    auto view = startView(160, 120);
+    auto view = startView(160, 120, [](InkspinView& v) { v.gZoomBackground = 0; }); // no feedback between frames
     ASSERT_TRUE(view->gIsInitialized);
     const double start = view->gTime;
-
     clock_->set(start - 1000000.0 + 0.010);
     view->animateOneFrame();
     EXPECT_EQ(view->gTime, start) << "less than a tick: nothing happens";
@@ -35,50 +36,47 @@ TEST_F(FrameLoopTest, TicksAdvanceTheClockInWholeTicks)
     view->animateOneFrame();
     EXPECT_DOUBLE_EQ(view->gTime, before + 12 * InkspinView::kAnimationInterval);
     EXPECT_FLOAT_EQ(view->gRotAngle, 18 * 0.3f);
+
+    const std::vector<Pixel> image = pixels();
+    frame(*view, 0); // 256 ticks wrap to a count of 0: the same picture again
+    EXPECT_FLOAT_EQ(view->gRotAngle, 18 * 0.3f);
+    EXPECT_TRUE(image == pixels());
 }
 
-TEST_F(FrameLoopTest, ClockSetBackSkipsOneFrame)
+TEST_F(FrameLoopTest, ClockJumpsStayDefined)
 {
-    auto view = startView(160, 120);
+    auto view = startView(64, 48);
     frame(*view, 3);
     const float angle = view->gRotAngle;
-    clock_->set(view->gTime - 1000000.0 - 5.0);
+    clock_->set(view->gTime - 1000000.0 - 5.0); // set back
     view->animateOneFrame();
     EXPECT_NEAR(view->gTime, clock_->now() + 1000000.0, 1e-6) << "the clock follows the wall clock back";
     EXPECT_EQ(view->gRotAngle, angle) << "and that call draws nothing";
     frame(*view, 1);
     EXPECT_FLOAT_EQ(view->gRotAngle, angle + 0.3f);
-}
-
-TEST_F(FrameLoopTest, HugeClockJumpsStayDefined)
-{
-    auto view = startView(64, 48);
     clock_->set(1e15); // decades ahead: far more ticks than an int holds
     view->animateOneFrame();
-    EXPECT_TRUE(view->gIsInitialized);
-    frame(*view, 1);
+    EXPECT_TRUE(std::isfinite(view->gRotAngle));
 }
 
-TEST_F(FrameLoopTest, StartStopStartReleasesAndReloads)
+TEST_F(FrameLoopTest, StartShowsTheBackgroundAndStopGivesBackEverything)
 {
     const std::size_t blocksBefore = MemoryLiveBlockCount();
     auto view = startView(160, 120);
+    for (const Pixel& p : pixels())
+        ASSERT_EQ(p, kDefaultBackground) << "the start clears to the background colour at once";
     EXPECT_EQ(ModuleCount(), 1u);
-    EXPECT_NE(view->gObjectClass, 0);
     for (int i = 0; i < 5; ++i)
         frame(*view, 7);
-    EXPECT_GT(view->gRotAngle, 0.0f);
 
     config_->writePreferences("InkspinOutlinesWidth=9\n"); // must not be read by a restart
     view->stopAnimation();
     EXPECT_EQ(ModuleCount(), 0u);
-    EXPECT_EQ(view->gInkspinVertexArray, nullptr);
-    EXPECT_EQ(view->gBufferPixels, nullptr);
     EXPECT_EQ(MemoryLiveBlockCount(), blocksBefore) << "a stop gives back every block the start took";
+    EXPECT_FALSE(glIsTexture(view->gShadeTexture));
 
     view->startAnimation();
     EXPECT_TRUE(view->gIsInitialized);
-    EXPECT_EQ(ModuleCount(), 1u);
     EXPECT_EQ(view->gRotAngle, 0.0f);
     EXPECT_EQ(view->gPerAngle, InkspinView::kInitialPerAngle);
     EXPECT_EQ(view->gFadeIsReady, 0);
@@ -90,84 +88,71 @@ TEST_F(FrameLoopTest, StartStopStartReleasesAndReloads)
 TEST_F(FrameLoopTest, FailedStartLeavesTheViewIdleAndThePoolClean)
 {
     const std::size_t blocksBefore = MemoryLiveBlockCount();
-    // Every allocation of a start, made to fail in turn: with the zoom's buffer, the module, the unpack, the entry,
-    // the vertex and normal arrays.
+    // Every allocation of a start, made to fail in turn: the zoom's buffer, the module, the unpack, the entry, the
+    // vertex and normal arrays.
     for (long successes = 0; successes < 12; ++successes) {
         auto view = makeView({0, 0, 96, 64});
         view->setFrameSize({96, 64});
         MemorySetFailAfter(successes);
         view->startAnimation();
         MemorySetFailAfter(-1);
-        if (view->gIsInitialized) {
-            view->stopAnimation();
-            continue; // enough allocations succeeded for a whole start
+        if (!view->gIsInitialized) {
+            EXPECT_EQ(view->gShadeTexture, 0u) << successes;
+            EXPECT_EQ(view->gBackTexture, 0u) << successes;
+            EXPECT_EQ(MemoryLiveBlockCount(), blocksBefore) << successes;
+            EXPECT_EQ(ModuleCount(), 0u);
+            const double time = view->gTime;
+            frame(*view, 5);
+            EXPECT_EQ(view->gTime, time) << "an idle view draws nothing";
         }
-        EXPECT_EQ(view->gShadeTexture, 0u) << successes;
-        EXPECT_EQ(view->gBackTexture, 0u) << successes;
-        EXPECT_EQ(view->gBufferPixels, nullptr) << successes;
-        EXPECT_EQ(view->gObjectClass, 0) << successes;
-        EXPECT_EQ(MemoryLiveBlockCount(), blocksBefore) << successes;
-        EXPECT_EQ(ModuleCount(), 0u);
-        const double time = view->gTime;
-        frame(*view, 5);
-        EXPECT_EQ(view->gTime, time) << "an idle view draws nothing";
-        EXPECT_EQ(view->gRotAngle, 0.0f);
         view->stopAnimation();
         EXPECT_EQ(MemoryLiveBlockCount(), blocksBefore);
     }
 }
 
-TEST_F(FrameLoopTest, StartShowsTheBackgroundColourAtOnce)
-{
-    auto view = startView(160, 120);
-    const Pixel background = ToPixel(0.6f, 0.52f, 0.45f);
-    for (const Pixel& p : pixels())
-        ASSERT_EQ(p, background);
-}
-
-TEST_F(FrameLoopTest, StartUpProjectionGuardsZeroSizes)
-{
-    struct Case {
-        float width, height;
-        double aspect;
-    };
-    for (const Case c : {Case{1024, 768, double(1024.0f / 768.0f)}, Case{0, 200, 1.0 / 200.0}, Case{320, 0, 320.0}}) {
-        auto view = makeView({0, 0, c.width, c.height});
-        view->setFrameSize({c.width, c.height});
-        view->gZoomBackground = 0;
-        view->startAnimation();
-        float projection[16];
-        glGetFloatv(GL_PROJECTION_MATRIX, projection);
-        const double f = 1.0 / std::tan(45.0 / 2.0 * std::numbers::pi / 180.0);
-        EXPECT_NEAR(projection[5], f, 1e-5);
-        EXPECT_NEAR(projection[0], f / c.aspect, 1e-5 * f / c.aspect) << c.width << "x" << c.height;
-        view->stopAnimation();
-    }
-}
-
-TEST_F(FrameLoopTest, ViewsShareTheScreenGeometry)
+TEST_F(FrameLoopTest, SizesReachTheGeometryAndTheProjection)
 {
     auto first = makeView({0, 0, 320, 240});
     first->setFrameSize({320.7f, 240.2f});
     EXPECT_EQ(VideoGetWidth(), 320);
-    EXPECT_EQ(VideoGetHeight(), 240);
     auto second = makeView({0, 0, 640, 480});
     second->setFrameSize({640, 480});
     EXPECT_EQ(VideoGetWidth(), 640) << "the size recorded last applies to every view";
     first->setFrameSize({800, 600});
-    EXPECT_EQ(VideoGetWidth(), 800) << "a resize records the new size, not the old";
-    EXPECT_EQ(VideoGetHeight(), 600);
+    EXPECT_EQ(VideoGetHeight(), 600) << "a resize records the new size, not the old";
+
+    // A zero side counts as 1, so the start-up projection stays finite.
+    struct Case {
+        float width, height;
+        double aspect;
+    };
+    for (const Case c : {Case{0, 200, 1.0 / 200.0}, Case{320, 0, 320.0}}) {
+        auto view = startView(int(c.width), int(c.height), [](InkspinView& v) { v.gZoomBackground = 0; });
+        float projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        const double f = 1.0 / std::tan(45.0 / 2.0 * std::numbers::pi / 180.0);
+        EXPECT_NEAR(projection[0], f / c.aspect, 1e-5 * f / c.aspect) << c.width << "x" << c.height;
+    }
 }
 
-TEST_F(FrameLoopTest, ConfigureSheetIsAlwaysOffered)
+TEST_F(FrameLoopTest, HandEditedValuesDrawSomethingDefined)
 {
-    auto view = makeView();
-    EXPECT_TRUE(view->hasConfigureSheet());
-    view->setFrameSize({10, 10});
-    view->startAnimation();
-    EXPECT_TRUE(view->hasConfigureSheet());
-    view->stopAnimation();
-    EXPECT_TRUE(view->hasConfigureSheet());
+    for (float factor : {NAN, INFINITY, 1e30f, -3.0f}) {
+        auto view = startView(64, 48, [](InkspinView& v) {
+            v.gShadeColor = {NAN, 0.5f, INFINITY};
+            v.gOutlineColor = {NAN, NAN, NAN};
+            v.gOutlineWidth = NAN;
+            v.gBackgroundColor = {-1.0f, 2.0f, NAN};
+        });
+        view->gBufferScale = factor;
+        frame(*view, 1);
+        frame(*view, 1);
+        EXPECT_TRUE(view->gIsInitialized);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        const Pixel corner = pixels()[0];
+        EXPECT_EQ(corner.r + corner.b, 0) << "the background clamps, NaN counting as 0";
+        view->stopAnimation();
+    }
 }
 
 } // namespace

@@ -1,110 +1,65 @@
-// The shade texture as OpenGL stores it: its bands, ramps and the inputs at their extremes.
+// The shade texture as OpenGL stores it, for settings at and past their extremes.
 #include "tests/common/TestEnvironment.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
 
-class ShadeTextureTest : public ViewTest {
-protected:
-    std::unique_ptr<InkspinView> view;
+constexpr float kByte = 1.0f / 255.0f + 1e-6f; // the texture stores 8 bits per channel
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
-    void SetUp() override
-    {
-        ViewTest::SetUp();
-        view = startView(32, 32);
-        ASSERT_TRUE(view->gIsInitialized);
-    }
-    void TearDown() override
-    {
-        view.reset();
-        ViewTest::TearDown();
-    }
+class ShadeTextureTest : public ViewTest {};
 
-    // Rebuilds the texture the way a saved setting does, and reads back its 32 grey values.
-    std::array<float, 32> build(std::int32_t start, std::int32_t end, std::int32_t levels, float low, float high)
-    {
-        view->gShadeStartPosition = start;
-        view->gShadeEndPosition = end;
-        view->gShadeLevels = levels;
-        view->gShadeStartIntensity = low;
-        view->gShadeEndIntensity = high;
-        view->gGenerateNewShade = 1;
-        view->gSettingsChanged = 1;
+TEST_F(ShadeTextureTest, TexelsFollowTheFiveSettings)
+{
+    struct Case {
+        std::int32_t start, end, levels;
+        float low, high;
+        std::function<float(int)> texel; // expected grey of texel i; NaN: only check it lies in 0..1
+    };
+    const Case cases[] = {
+        {4, 20, 1, 0.6f, 1.0f, [](int i) { return i < 4 ? 0.6f : i < 20 ? 0.9f : 1.0f; }},
+        {12, 8, 1, 0.6f, 1.0f, [](int i) { return i < 12 ? 0.6f : 1.0f; }}, // the end is raised to the start
+        {7, 7, 1, 0.3f, 0.7f, [](int i) { return i < 7 ? 0.3f : 0.7f; }},
+        {0, 32, 32, 0.0f, 1.0f, [](int i) { return (i + 1) / 32.0f; }},
+        {4, 20, 2, 0.6f, 1.0f, [](int i) { return i < 4 ? 0.6f : 1.0f; }}, // a step of 1 climbs past 1: clamped
+        {4, 20, 0, 0.5f, 0.52f, [](int i) { return i < 4 ? 0.5f : i < 20 ? 0.5f + (i - 3) * 0.02f : 0.52f; }},
+        {4, 20, -32, 0.5f, 1.0f, [](int i) { return i < 4 ? 0.5f : i < 20 ? 0.5f - (i - 3) / 32.0f : 1.0f; }},
+        {kMin, kMax, 1, 0.2f, 0.8f, [](int) { return 0.65f; }}, // the whole texture is the middle band
+        {kMin, kMax, kMax, 0.0f, 1.0f, [](int) { return NAN; }}, // no integer overflow on the way
+        {4, 20, 3, NAN, NAN, [](int) { return 0.0f; }},          // a NaN intensity draws black
+    };
+    auto view = startView(32, 32);
+    for (const Case& c : cases) {
+        view->gShadeStartPosition = c.start;
+        view->gShadeEndPosition = c.end;
+        view->gShadeLevels = c.levels;
+        view->gShadeStartIntensity = c.low;
+        view->gShadeEndIntensity = c.high;
+        view->gGenerateNewShade = view->gSettingsChanged = 1;
         frame(*view, 1);
         EXPECT_EQ(view->gGenerateNewShade, 0);
         std::array<float, 32 * 3> rgb{};
         glBindTexture(GL_TEXTURE_1D, view->gShadeTexture);
         glGetTexImage(GL_TEXTURE_1D, 0, GL_RGB, GL_FLOAT, rgb.data());
-        std::array<float, 32> grey{};
         for (int i = 0; i < 32; ++i) {
-            EXPECT_EQ(rgb[3 * i], rgb[3 * i + 1]);
+            SCOPED_TRACE(::testing::Message() << c.start << ".." << c.end << " levels " << c.levels << " texel " << i);
             EXPECT_EQ(rgb[3 * i], rgb[3 * i + 2]);
-            grey[i] = rgb[3 * i];
+            const float expected = std::clamp(c.texel(i), 0.0f, 1.0f);
+            if (std::isnan(c.texel(i)))
+                EXPECT_TRUE(rgb[3 * i] >= 0.0f && rgb[3 * i] <= 1.0f);
+            else
+                EXPECT_NEAR(rgb[3 * i], expected, kByte);
         }
-        return grey;
     }
-};
-
-constexpr float kByte = 1.0f / 255.0f + 1e-6f; // the texture stores 8 bits per channel
-
-TEST_F(ShadeTextureTest, DefaultsGiveThreeBands)
-{
-    const auto t = build(4, 20, 1, 0.6f, 1.0f);
-    for (int i = 0; i < 32; ++i)
-        EXPECT_NEAR(t[i], i < 4 ? 0.6f : i < 20 ? 0.9f : 1.0f, kByte) << "texel " << i;
-}
-
-TEST_F(ShadeTextureTest, StartBeyondEndIsRaisedAndKept)
-{
-    const auto t = build(12, 8, 1, 0.6f, 1.0f);
-    EXPECT_EQ(view->gShadeEndPosition, 12);
-    for (int i = 0; i < 32; ++i)
-        EXPECT_NEAR(t[i], i < 12 ? 0.6f : 1.0f, kByte) << "texel " << i;
-}
-
-TEST_F(ShadeTextureTest, RampsFollowTheLevelCount)
-{
-    auto ramp = build(0, 32, 32, 0.0f, 1.0f);
-    for (int i = 0; i < 32; ++i)
-        EXPECT_NEAR(ramp[i], (i + 1) / 32.0f, kByte) << "texel " << i;
-
-    // Levels 2 over 16 texels: the step is 1, so the ramp climbs past 1 and OpenGL clamps it.
-    const auto steep = build(4, 20, 2, 0.6f, 1.0f);
-    EXPECT_NEAR(steep[3], 0.6f, kByte);
-    EXPECT_NEAR(steep[4], 1.0f, kByte);
-    EXPECT_NEAR(steep[5], 1.0f, kByte);
-
-    // Levels 0: a zero step counts as 1.
-    const auto zero = build(4, 20, 0, 0.5f, 0.52f);
-    EXPECT_NEAR(zero[4], 0.52f, kByte);
-    EXPECT_NEAR(zero[5], 0.54f, kByte);
-
-    // Negative levels fall away from the start intensity.
-    const auto falling = build(4, 20, -32, 0.5f, 1.0f);
-    EXPECT_LT(falling[10], falling[4]);
-}
-
-TEST_F(ShadeTextureTest, ExtremeInputsStayDefined)
-{
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const std::int32_t low = std::numeric_limits<std::int32_t>::min(), high = std::numeric_limits<std::int32_t>::max();
-    auto wide = build(low, high, 1, 0.2f, 0.8f); // the whole texture is the middle band
-    for (float v : wide)
-        EXPECT_NEAR(v, 0.65f, kByte);
-    auto ramp = build(low, high, high, 0.0f, 1.0f); // no integer overflow on the way
-    for (float v : ramp)
-        EXPECT_TRUE(v >= 0.0f && v <= 1.0f);
-    auto nanTexels = build(4, 20, 3, nan, nan);
-    for (float v : nanTexels)
-        EXPECT_EQ(v, 0.0f) << "a NaN intensity draws black";
-    auto equal = build(7, 7, 1, 0.3f, 0.7f);
-    for (int i = 0; i < 32; ++i)
-        EXPECT_NEAR(equal[i], i < 7 ? 0.3f : 0.7f, kByte);
+    EXPECT_EQ(view->gShadeEndPosition, 20);
 }
 
 } // namespace

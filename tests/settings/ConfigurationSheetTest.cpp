@@ -17,33 +17,7 @@
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::string Golden(const char* name) { return ReadFile(std::filesystem::path(INKSPIN_GOLDEN_DIR) / name); }
-
-// A hand-written file: every value off its default, some off the sliders' grid or outside their range.
-const char* const kCustomPreferences = "InkspinBackgroundEnabled=false\n"
-                                       "InkspinBackgroundScale=3.125\n"
-                                       "InkspinBackgroundColorRed=0.1\n"
-                                       "InkspinBackgroundColorGreen=0.2\n"
-                                       "InkspinBackgroundColorBlue=0.3\n"
-                                       "InkspinOutlinesColorRed=0.9\n"
-                                       "InkspinOutlinesColorGreen=0.8\n"
-                                       "InkspinOutlinesColorBlue=0.7\n"
-                                       "InkspinOutlinesWidth=12.5\n"
-                                       "InkspinOutlinesEnabled=false\n"
-                                       "InkspinShadeColorRed=0.333\n"
-                                       "InkspinShadeColorGreen=0.5\n"
-                                       "InkspinShadeColorBlue=1.5\n"
-                                       "InkspinShadeStartPosition=7\n"
-                                       "InkspinShadeEndPosition=9\n"
-                                       "InkspinShadeStartIntensity=0.125\n"
-                                       "InkspinShadeEndIntensity=0.875\n"
-                                       "InkspinShadeLevels=3\n";
 
 class ConfigurationSheetTest : public ViewTest {
 protected:
@@ -60,10 +34,13 @@ protected:
         ViewTest::TearDown();
     }
 
-    void open(const std::string& preferences = "")
+    // A sheet for a new view of `preferences` (lines under [General]), or of the golden file `golden`.
+    void open(const std::string& preferences = "", const char* golden = nullptr)
     {
-        if (!preferences.empty())
-            config_->writePreferences(preferences);
+        config_->writePreferences(preferences);
+        if (golden != nullptr)
+            std::filesystem::copy_file(std::filesystem::path(INKSPIN_GOLDEN_DIR) / golden, config_->preferencesFile(),
+                                       std::filesystem::copy_options::overwrite_existing);
         view = makeView();
         reopen();
     }
@@ -84,7 +61,7 @@ protected:
 
 TEST_F(ConfigurationSheetTest, OpensWithTheFieldsAndSavingUnchangedWritesThemBackExactly)
 {
-    open(kCustomPreferences);
+    open("", "preferences-custom.conf"); // every value off its default, some off the grid or range
     EXPECT_FALSE(view->backgroundZoomCheckbox->state());
     EXPECT_FALSE(view->backgroundZoomSlider->isEnabled());
     EXPECT_TRUE(view->backgroundColorWell->isEnabled());
@@ -166,7 +143,7 @@ TEST_F(ConfigurationSheetTest, CheckboxesEnableTheirControls)
 
 TEST_F(ConfigurationSheetTest, DefaultsTouchOnlyTheControlsUntilSaved)
 {
-    open(kCustomPreferences);
+    open("", "preferences-custom.conf"); // every value off its default, some off the grid or range
     const std::string before = savedFile();
     press("defaultsButton");
     EXPECT_TRUE(view->backgroundZoomSlider->isEnabled());

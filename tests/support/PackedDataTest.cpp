@@ -105,21 +105,6 @@ TEST_F(PackedDataTest, StreamLongerThanDeclaredIsAnOverrun)
     EXPECT_EQ(MemoryLiveBlockCount(), blocksBefore);
 }
 
-TEST_F(PackedDataTest, EveryAllocationFailureLeavesThePoolAsItWas)
-{
-    for (long successes = 0; successes < 3; ++successes) {
-        const std::uint8_t module = ModuleCreate("exhaustion");
-        ASSERT_NE(module, 0);
-        const std::size_t before = MemoryLiveBlockCount();
-        VertexArrayObject record{};
-        MemorySetFailAfter(successes);
-        EXPECT_EQ(ObjectLoadEmbedded(module, &record), 0);
-        MemorySetFailAfter(-1);
-        EXPECT_EQ(MemoryLiveBlockCount(), before);
-        ModuleDelete(module);
-    }
-}
-
 // Hand-made objects that lie about their layout are refused before anything reads through them.
 TEST_F(PackedDataTest, MalformedObjectsAreRefused)
 {
