@@ -2,14 +2,15 @@
 //
 // Values are typed booleans, 32-bit floats and 32-bit integers. A copy yields nothing when the key is missing or its
 // stored text cannot be read as the asked kind (text where a float belongs, "maybe" for a boolean, 1.5 or
-// 99999999999 for an integer): such a key counts as missing. NaN and infinities are floats like any other. Sets are
-// kept in memory until AppSynchronize writes them.
+// 99999999999 for an integer, "nan" or "inf" for a float, which no setting can mean): such a key counts as missing.
+// Sets are kept in memory until AppSynchronize writes them.
 //
 // The domain "D" lives in ${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/D.conf, INI as QSettings writes it (keys under
 // [General]; booleans true/false, numbers in decimal, floats in the shortest form that reads back bit for bit).
 // A save replaces the file atomically, keeps keys that are not ours, and is locked against other processes saving at
 // the same time. With neither XDG_CONFIG_HOME nor HOME set the store is empty and saving does nothing. An unreadable
-// file (junk, a directory in its place, no permission) reads as empty and is left alone until the next save.
+// file (junk, a directory in its place, no permission, a FIFO or anything but a regular file, over 1 MiB) reads as
+// empty, without being opened when it is no regular file or too big, and is left alone until the next save.
 // The location is read from the environment at each call, so a test may point it elsewhere. Main thread only.
 #pragma once
 

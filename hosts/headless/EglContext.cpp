@@ -84,6 +84,18 @@ bool EglContext::makeCurrentContext()
     return surface_ != EGL_NO_SURFACE && eglMakeCurrent(display_, surface_, surface_, context_) == EGL_TRUE;
 }
 
+EglContext::Limits EglContext::drawableLimits()
+{
+    EGLint width = 0, height = 0, pixels = 0;
+    eglGetConfigAttrib(display_, config_, EGL_MAX_PBUFFER_WIDTH, &width);
+    eglGetConfigAttrib(display_, config_, EGL_MAX_PBUFFER_HEIGHT, &height);
+    eglGetConfigAttrib(display_, config_, EGL_MAX_PBUFFER_PIXELS, &pixels);
+    GLint viewport[2] = {width, height};
+    if (makeCurrentContext())
+        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    return {std::min<long>(width, viewport[0]), std::min<long>(height, viewport[1]), pixels};
+}
+
 void EglContext::setDrawableSize(int width, int height)
 {
     width = std::max(width, 1);

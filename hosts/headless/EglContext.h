@@ -24,6 +24,11 @@ public:
     void setDrawableSize(int width, int height) override;
 
     int width() const { return width_; }
+    // The largest drawable EGL and OpenGL allow here, a side and in all; sizes beyond it are never made.
+    struct Limits {
+        long width, height, pixels;
+    };
+    Limits drawableLimits();
     int height() const { return height_; }
 
     // The drawable's pixels as RGB bytes, top row first (the order images are stored in). Makes the context

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include <unistd.h>
@@ -39,6 +40,16 @@ bool PrepareDirectory(const std::string& directory, std::string* error)
     return true;
 }
 
+// Whether the address space holds what frames of this many pixels need: the pbuffer's colour and depth (which
+// Mesa allocates without telling anyone when it cannot) and the readback, with room to spare. The probe is never
+// touched, so it costs no memory; without a limit on the address space it always succeeds.
+bool RoomForFrames(long pixels)
+{
+    constexpr long kBytesPerPixel = 20; // 4 colour + 4 depth + 4 RGBA readback + 3 RGB + a quarter to spare
+    const std::unique_ptr<char[]> probe(new (std::nothrow) char[static_cast<std::size_t>(pixels) * kBytesPerPixel]);
+    return probe != nullptr;
+}
+
 std::string FramePath(const std::string& directory, long index)
 {
     char name[32];
@@ -52,6 +63,11 @@ int RenderFrames(const RenderOptions& options, std::string* error)
 {
     if (!PrepareDirectory(options.directory, error))
         return 1;
+    const std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
+    if (!RoomForFrames(long(options.width) * options.height)) {
+        *error = "out of memory for frames of " + size;
+        return 1;
+    }
 
     // The view asks for its context through the provider; this host owns it.
     std::unique_ptr<EglContext> context;
@@ -65,12 +81,18 @@ int RenderFrames(const RenderOptions& options, std::string* error)
     WallClockSetSource([&clock] { return clock.now(); });
 
     int status = 0;
-    {
+    try {
         InkspinView view;
         HostDriver driver(view);
         const Rect frame = {0.0f, 0.0f, static_cast<float>(options.width), static_cast<float>(options.height)};
         if (!driver.start(frame, false) || !context) {
             *error = "no OpenGL context: " + (contextError.empty() ? std::string("the view could not be made") : contextError);
+            status = 1;
+        } else if (context->width() != options.width || context->height() != options.height) {
+            // The drawable keeps its old size when a new one cannot be had: say why rather than draw the wrong size.
+            const EglContext::Limits limits = context->drawableLimits();
+            *error = "cannot draw frames of " + size + ": this OpenGL allows at most " + std::to_string(limits.width)
+                + "x" + std::to_string(limits.height) + " and " + std::to_string(limits.pixels) + " pixels";
             status = 1;
         }
         for (long i = 0; status == 0 && i < options.frames; ++i) {
@@ -81,6 +103,9 @@ int RenderFrames(const RenderOptions& options, std::string* error)
                 status = 1;
         }
         driver.stop();
+    } catch (const std::bad_alloc&) {
+        *error = "out of memory for frames of " + size;
+        status = 1;
     }
     WallClockSetSource({});
     OpenGLSetContextProvider({});

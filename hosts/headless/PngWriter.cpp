@@ -2,31 +2,53 @@
 
 #include <png.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
-bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb, std::string* error)
+namespace {
+
+// What went wrong inside libpng: its message, and errno at that moment (a failed write's reason, ENOSPC say).
+struct PngFailure {
+    char message[128] = "";
+    int error = 0;
+};
+
+[[noreturn]] void OnPngError(png_structp png, png_const_charp message)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        *error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    auto* failure = static_cast<PngFailure*>(png_get_error_ptr(png));
+    failure->error = errno;
+    std::snprintf(failure->message, sizeof failure->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {} // nothing a frame's writer could act on; never printed
+
+mode_t NewFileMode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes the image into `file`; false with the reason in `failure`.
+bool Encode(std::FILE* file, int width, int height, const std::vector<std::uint8_t>& rgb, PngFailure* failure)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, failure, OnPngError, OnPngWarning);
     png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
-        std::fclose(file);
-        *error = "out of memory writing " + path;
+        std::snprintf(failure->message, sizeof failure->message, "out of memory");
         return false;
     }
     // libpng reports failures by longjmp; nothing with a destructor lives between here and the calls below.
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        *error = "cannot write " + path;
         return false;
     }
     png_init_io(png, file);
@@ -38,9 +60,41 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
         png_write_row(png, rgb.data() + static_cast<std::size_t>(y) * width * 3);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0) {
+    return true;
+}
+
+} // namespace
+
+bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb, std::string* error)
+{
+    const std::filesystem::path target(path);
+    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int descriptor = mkstemp(temporary.data());
+    std::FILE* file = descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
+    if (file == nullptr) {
         *error = "cannot write " + path + ": " + std::strerror(errno);
+        if (descriptor >= 0) {
+            close(descriptor);
+            unlink(temporary.c_str());
+        }
         return false;
     }
-    return true;
+    PngFailure failure;
+    bool written = Encode(file, width, height, rgb, &failure);
+    auto check = [&](bool ok) {
+        if (written && !ok) {
+            written = false;
+            failure.error = errno;
+        }
+    };
+    check(std::fflush(file) == 0 && std::ferror(file) == 0); // buffered bytes meet a full disk only here
+    check(fchmod(descriptor, NewFileMode()) == 0);
+    check(std::fclose(file) == 0);
+    check(!written || std::rename(temporary.c_str(), path.c_str()) == 0);
+    if (!written) {
+        unlink(temporary.c_str());
+        *error = "cannot write " + path + ": "
+            + (failure.error != 0 ? std::string(std::strerror(failure.error)) : std::string(failure.message));
+    }
+    return written;
 }

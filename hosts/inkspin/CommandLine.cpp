@@ -1,5 +1,6 @@
 #include "hosts/inkspin/CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +9,9 @@ namespace {
 
 constexpr int kMaxSide = 16384;
 constexpr long kMaxFrames = 100000000;
+// Below a hundredth of a hertz a simulated step is minutes of animation at once; above a thousand, less than a tick.
+constexpr double kMinRate = 0.01;
+constexpr double kMaxRate = 1000.0;
 
 bool ParseLong(const std::string& text, long* value, int base = 10)
 {
@@ -20,8 +24,8 @@ bool ParseLong(const std::string& text, long* value, int base = 10)
 bool ParseRate(const std::string& text, double* value)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size() && std::isfinite(*value)
-        && *value > 0.0;
+    return !text.empty() && error == std::errc() && end == text.data() + text.size() && *value >= kMinRate
+        && *value <= kMaxRate;
 }
 
 bool ParseSize(const std::string& text, int* width, int* height)
@@ -37,18 +41,17 @@ bool ParseSize(const std::string& text, int* width, int* height)
     return true;
 }
 
-// Decimal, or hexadecimal with 0x, as window ids are written.
+} // namespace
+
 bool ParseWindowId(const std::string& text, unsigned long* id)
 {
     long value = 0;
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    if (!ParseLong(hex ? text.substr(2) : text, &value, hex ? 16 : 10) || value <= 0)
+    if (!ParseLong(hex ? text.substr(2) : text, &value, hex ? 16 : 10) || value <= 0 || value > 0xFFFFFFFFL)
         return false;
     *id = static_cast<unsigned long>(value);
     return true;
 }
-
-} // namespace
 
 std::string UsageText()
 {
@@ -62,7 +65,7 @@ std::string UsageText()
            "  --render DIR     render frames headless into DIR/frame-0000.png ... (no display needed)\n"
            "  --frames N       number of frames to render (default 300)\n"
            "  --size WxH       frame size in pixels, each side 1 to 16384 (default 1280x720)\n"
-           "  --rate HZ        simulated host calls per second (default 67)\n"
+           "  --rate HZ        simulated host calls per second, 0.01 to 1000 (default 67)\n"
            "\n"
            "Every option may be written with one dash or two. Settings come from\n"
            "${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf; change them\n"
@@ -73,10 +76,25 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
 {
     CommandLine line;
     bool render = false, window = false, frames = false, size = false, rate = false;
+    std::string windowOption;     // the window option given, to name it in a conflict
+    std::vector<std::string> seen; // options given so far, spelled with one dash
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string option = arguments[i];
         if (option.rfind("--", 0) == 0)
             option = option.substr(1); // every option also spelled with two dashes
+        // The last of two conflicting options must not win silently.
+        const bool windowMode = option == "-window" || option == "-root" || option == "-window-id";
+        if (windowMode && !windowOption.empty()) {
+            *error = arguments[i] + ": cannot be combined with " + windowOption;
+            return false;
+        }
+        if (std::find(seen.begin(), seen.end(), option) != seen.end()) {
+            *error = arguments[i] + ": given twice";
+            return false;
+        }
+        seen.push_back(option);
+        if (windowMode)
+            windowOption = arguments[i];
         auto value = [&](std::string* out) {
             if (i + 1 >= arguments.size()) {
                 *error = arguments[i] + ": a value is missing";
@@ -123,7 +141,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
             if (!value(&text))
                 return false;
             if (!ParseRate(text, &line.render.rate)) {
-                *error = arguments[i - 1] + ": '" + text + "' is not a positive rate in Hz";
+                *error = arguments[i - 1] + ": '" + text + "' is not a rate from 0.01 to 1000 Hz";
                 return false;
             }
             rate = true;

@@ -17,16 +17,20 @@ std::string Hex(unsigned long id)
     return text;
 }
 
-// XScreenSaver writes the window id in hex with 0x, or in decimal.
-bool WindowFromEnvironment(Window* window)
+// XScreenSaver writes the window id in hex with 0x, or in decimal. Unset or empty: the root window; anything else
+// that is no window id is an error, not a silent fall back to the root.
+bool WindowFromEnvironment(Display* display, Window* window, std::string* error)
 {
     const char* value = std::getenv("XSCREENSAVER_WINDOW");
-    if (value == nullptr || *value == '\0')
+    unsigned long id = 0;
+    if (value == nullptr || *value == '\0') {
+        *window = DefaultRootWindow(display);
+        return true;
+    }
+    if (!ParseWindowId(value, &id)) {
+        *error = std::string("XSCREENSAVER_WINDOW: '") + value + "' is not a window id";
         return false;
-    char* end = nullptr;
-    const unsigned long id = std::strtoul(value, &end, 0);
-    if (end == value || *end != '\0' || id == 0)
-        return false;
+    }
     *window = static_cast<Window>(id);
     return true;
 }
@@ -56,7 +60,7 @@ bool MakeOwnWindow(Display* display, SaverWindow* result, std::string* error)
     attributes.colormap = XCreateColormap(display, root, result->visual.visual, AllocNone);
     attributes.background_pixel = BlackPixel(display, screen);
     attributes.border_pixel = 0;
-    attributes.event_mask = StructureNotifyMask | KeyPressMask | ExposureMask;
+    attributes.event_mask = StructureNotifyMask | KeyPressMask | ExposureMask | VisibilityChangeMask;
     result->window = XCreateWindow(display, root, 0, 0, static_cast<unsigned>(result->width),
                                    static_cast<unsigned>(result->height), 0, result->visual.depth, InputOutput,
                                    result->visual.visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
@@ -98,8 +102,9 @@ bool UseWindow(Display* display, Window window, SaverWindow* result, std::string
     result->window = window;
     result->width = attributes.width;
     result->height = attributes.height;
-    // Only the window's size and its end: its keyboard and mouse belong to whoever made it.
-    XSelectInput(display, window, attributes.your_event_mask | StructureNotifyMask);
+    // Only the window's size, visibility and end: its keyboard and mouse belong to whoever made it.
+    XSelectInput(display, window, attributes.your_event_mask | StructureNotifyMask | VisibilityChangeMask);
+    result->visible = attributes.map_state == IsViewable;
     return true;
 }
 
@@ -112,9 +117,7 @@ bool OpenSaverWindow(Display* display, const CommandLine& line, SaverWindow* res
         return UseWindow(display, static_cast<Window>(line.windowId), result, error);
     case RunMode::Root: {
         Window window = 0;
-        if (!WindowFromEnvironment(&window))
-            window = DefaultRootWindow(display);
-        return UseWindow(display, window, result, error);
+        return WindowFromEnvironment(display, &window, error) && UseWindow(display, window, result, error);
     }
     default:
         return MakeOwnWindow(display, result, error);

@@ -3,7 +3,8 @@
 //    double-buffered visual when the server has one, and the window manager's close button honoured;
 //  - -root: $XSCREENSAVER_WINDOW when XScreenSaver set it (hex or decimal), else the root window;
 //  - -window-id ID: a window another program made (a lock screen, a preview pane).
-// On a window it did not create it takes that window's own visual, and listens only for its size and its end.
+// On a window it did not create it takes that window's own visual, and listens only for its size, its visibility
+// and its end.
 #pragma once
 
 #include "hosts/inkspin/CommandLine.h"
@@ -19,6 +20,7 @@ struct SaverWindow {
     int width = 0;
     int height = 0;
     bool ownWindow = false;
+    bool visible = true;   // mapped and not fully covered: frames are drawn only then
     Atom deleteWindow = 0; // WM_DELETE_WINDOW, for our own window
 };
 

@@ -31,7 +31,7 @@ bool SignalPipeInstall()
     action.sa_handler = Forward;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGCONT})
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGCONT})
         sigaction(signal, &action, nullptr);
     return true;
 }

@@ -1,4 +1,4 @@
-// SIGTERM, SIGINT and SIGCONT turned into bytes on a pipe, so the host's poll() wakes for them like for X events
+// SIGTERM, SIGINT, SIGHUP (all three: end cleanly) and SIGCONT turned into bytes on a pipe, so the host's poll() wakes for them like for X events
 // and handles them on its main thread. Hosts kill savers often and pause them with SIGSTOP/SIGCONT.
 #pragma once
 

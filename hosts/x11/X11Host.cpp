@@ -42,6 +42,15 @@ Outcome HandleEvents(Session& s)
                 s.driver->resize({static_cast<float>(s.target.width), static_cast<float>(s.target.height)});
             }
             break;
+        case MapNotify:
+        case UnmapNotify:
+            if (event.xany.window == s.target.window)
+                s.target.visible = event.type == MapNotify;
+            break;
+        case VisibilityNotify:
+            if (event.xvisibility.window == s.target.window)
+                s.target.visible = event.xvisibility.state != VisibilityFullyObscured;
+            break;
         case DestroyNotify:
             if (event.xdestroywindow.window == s.target.window) {
                 *s.error = "the window was destroyed";
@@ -83,12 +92,15 @@ Outcome Run(Session& s)
         if (signal == HostSignal::Continue)
             s.driver->restart();
 
-        // Sleep on the X connection and the signal pipe until the next frame is due; anything that wakes us early
-        // goes round the loop again.
+        // Sleep on the X connection and the signal pipe until the next frame is due (or, while nobody can see the
+        // window, until something happens); anything that wakes us early goes round the loop again.
         const double wait = s.driver->secondsUntilNextFrame();
-        if (wait > 0.0) {
+        if (wait > 0.0 || !s.target.visible) {
+            // Events that Xlib already read off the connection (checking for errors syncs) would not wake poll().
+            if (XEventsQueued(s.display, QueuedAlready) > 0)
+                continue;
             pollfd fds[2] = {{xfd, POLLIN, 0}, {SignalPipeDescriptor(), POLLIN, 0}};
-            poll(fds, 2, static_cast<int>(std::ceil(wait * 1000.0)));
+            poll(fds, 2, s.target.visible ? static_cast<int>(std::ceil(wait * 1000.0)) : -1);
             continue;
         }
         s.driver->frame();
@@ -100,6 +112,11 @@ Outcome Run(Session& s)
 
 int RunOnDisplay(const CommandLine& line, std::string* error)
 {
+    // Handlers first: a host may end the saver before it has even opened the display.
+    if (!SignalPipeInstall()) {
+        *error = "cannot set up signal handling";
+        return 1;
+    }
     const char* name = std::getenv("DISPLAY");
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
@@ -107,11 +124,6 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
         return 1;
     }
     XErrorTrapInstall();
-    if (!SignalPipeInstall()) {
-        *error = "cannot set up signal handling";
-        XCloseDisplay(display);
-        return 1;
-    }
 
     int status = 1;
     SaverWindow target;

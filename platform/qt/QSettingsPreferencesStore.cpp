@@ -8,7 +8,11 @@
 #include <QSettings>
 #include <QString>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -41,11 +45,29 @@ std::map<std::string, OpenFile>& OpenFiles()
     return files;
 }
 
-OpenFile* Open(const char* domain)
+// Only a regular file of a sane size is ever read: opening a FIFO would block for ever, and a huge file would cost
+// its size in memory and seconds before the first frame. Missing files and directories are QSettings' business.
+constexpr off_t kMaxFileSize = 1 << 20;
+
+bool Unreadable(const std::string& path)
+{
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)
+        && (!S_ISREG(status.st_mode) || status.st_size > kMaxFileSize);
+}
+
+// The file's QSettings, for reading (null when it has no location or must not be read) or for writing (a file
+// that must not be read is removed first: the save replaces it, as the atomic rename would).
+OpenFile* Open(const char* domain, bool forWriting)
 {
     const std::string path = PreferencesFilePath(domain);
     if (path.empty())
         return nullptr;
+    if (OpenFiles().count(path) == 0 && Unreadable(path)) {
+        if (!forWriting)
+            return nullptr;
+        unlink(path.c_str());
+    }
     OpenFile& file = OpenFiles()[path];
     if (!file.settings)
         file.settings = std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat);
@@ -54,7 +76,7 @@ OpenFile* Open(const char* domain)
 
 std::optional<std::string> CopyText(const char* key, const char* domain)
 {
-    OpenFile* file = Open(domain);
+    OpenFile* file = Open(domain, false);
     if (file == nullptr)
         return std::nullopt;
     const QVariant value = file->settings->value(QString::fromUtf8(key));
@@ -85,7 +107,7 @@ QString Format(T value)
 
 void SetText(const char* key, const QString& text, const char* domain)
 {
-    OpenFile* file = Open(domain);
+    OpenFile* file = Open(domain, true);
     if (file == nullptr)
         return;
     // The directory is made only when there is something to write: reading never creates anything.
@@ -122,7 +144,10 @@ std::optional<float> PreferencesCopyFloat(const char* key, const char* domain)
         return std::nullopt;
     // from_chars reads a leading '+' as junk; QSettings never writes one, but a hand-edited file might.
     const std::string& t = *text;
-    return ParseWhole<float>(!t.empty() && t[0] == '+' ? t.substr(1) : t);
+    const std::optional<float> value = ParseWhole<float>(!t.empty() && t[0] == '+' ? t.substr(1) : t);
+    // "nan" and "inf" parse, but no setting means anything by them: NaN intensities paint faces black and an
+    // infinite width covers the screen in ink.
+    return value && std::isfinite(*value) ? value : std::nullopt;
 }
 
 std::optional<std::int32_t> PreferencesCopyInt(const char* key, const char* domain)

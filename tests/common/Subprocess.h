@@ -19,6 +19,7 @@ public:
     BackgroundProcess(const BackgroundProcess&) = delete;
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
+    int pid() const { return pid_; }
     bool running();
     void signal(int number);
     // Waits up to `seconds` for the end.

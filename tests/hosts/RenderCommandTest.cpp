@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -58,6 +60,10 @@ TEST_F(RenderCommandTest, BadArgumentsNameTheArgumentAndWriteNothing)
         {{"--render", dir, "--frames", "99999999999999999999"}, "--frames"},
         {{"--render", dir, "--rate", "0"}, "--rate"},
         {{"--render", dir, "--rate", "nan"}, "--rate"},
+        {{"--render", dir, "--rate", "1e-13"}, "--rate"},
+        {{"--render", dir, "--render", dir}, "--render"},
+        {{"-root", "-window-id", "5"}, "-window-id"},
+        {{"-window-id", "0x100200001"}, "-window-id"},
         {{"--render", dir, "--frames"}, "--frames"},
         {{"--render"}, "--render"},
         {{"--render", dir, "--sparkle"}, "--sparkle"},
@@ -88,6 +94,52 @@ TEST_F(RenderCommandTest, FailuresAreOneLineAndExitOne)
     EXPECT_EQ(noOpenGL.status, 1);
     EXPECT_NE(noOpenGL.err.find("OpenGL"), std::string::npos) << noOpenGL.err;
     EXPECT_EQ(Lines(noOpenGL.err), 1) << noOpenGL.err;
+}
+
+TEST_F(RenderCommandTest, FramesReplaceWhateverStandsUnderTheirNames)
+{
+    fs::create_directories(directory);
+    std::ofstream(config.path() / "precious") << "keep";
+    fs::create_symlink(config.path() / "precious", directory / "frame-0000.png");
+    ASSERT_EQ(mkfifo((directory / "frame-0001.png").c_str(), 0600), 0);
+    BackgroundProcess render({INKSPIN_BINARY, "--render", directory.string(), "--frames", "2", "--size", "32x18"});
+    const ProcessResult r = render.wait(30.0);
+    ASSERT_EQ(r.status, 0) << "a FIFO named like a frame must not block the render: " << r.err;
+    EXPECT_EQ(ReadFile(config.path() / "precious"), "keep") << "a link is replaced, never followed";
+    for (const char* name : {"frame-0000.png", "frame-0001.png"})
+        EXPECT_EQ(ReadPng((directory / name).string()).width, 32) << name;
+}
+
+// A full disk and a size the memory cannot hold: one line with the reason, no core, and no partial frame anywhere.
+TEST_F(RenderCommandTest, FullDiskAndHugeSizesFailCleanly)
+{
+    const fs::path kept = config.path() / "kept";
+    // A 48 KiB disk of its own, in a mount namespace of its own; what it holds is copied out before it goes.
+    const std::string script = "mount -t tmpfs -o size=48k tmpfs '" + directory.string() + "' || exit 77; '"
+        + INKSPIN_BINARY + "' --render '" + directory.string() + "' --frames 50 --size 96x54 --rate 4; s=$?; cp -a '"
+        + directory.string() + "/.' '" + kept.string() + "'; exit $s";
+    fs::create_directories(directory);
+    fs::create_directories(kept);
+    const ProcessResult full = RunProcess({"/usr/bin/unshare", "-Urm", "/bin/sh", "-c", script});
+    if (full.status == 77 || full.status == -1 || full.err.find("unshare") != std::string::npos)
+        GTEST_SKIP() << "no mount namespace here: " << full.err;
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
+    EXPECT_EQ(Lines(full.err), 1) << full.err;
+    int frames = 0;
+    for (const auto& entry : fs::directory_iterator(kept)) {
+        EXPECT_EQ(entry.path().filename().string().rfind("frame-", 0), 0u) << "left behind: " << entry.path();
+        EXPECT_EQ(ReadPng(entry.path().string()).width, 96) << "incomplete: " << entry.path();
+        ++frames;
+    }
+    EXPECT_GT(frames, 0);
+
+    const ProcessResult huge = RunProcess({"/bin/sh", "-c", "ulimit -v 1500000; exec '" + std::string(INKSPIN_BINARY)
+                                                                + "' --render '" + directory.string()
+                                                                + "' --size 16384x16384 --frames 1"});
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_NE(huge.err.find("out of memory"), std::string::npos) << huge.err;
+    EXPECT_EQ(Lines(huge.err), 1) << huge.err;
 }
 
 TEST_F(RenderCommandTest, HelpAndVersion)

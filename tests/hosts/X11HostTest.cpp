@@ -13,6 +13,7 @@
 #include <csignal>
 #include <functional>
 #include <optional>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -221,6 +222,46 @@ TEST_F(X11HostTest, ContinueAfterAPauseRestartsTheAnimation)
     XDestroyWindow(dpy, w);
 }
 
+// Processor time (user and system, in clock ticks) the process has used so far.
+long CpuTicks(int pid)
+{
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    long utime = 0, stime = 0;
+    for (int i = 3; i <= 13; ++i)
+        fields >> field;
+    fields >> utime >> stime;
+    return utime + stime;
+}
+
+TEST_F(X11HostTest, AHiddenWindowCostsNothingUntilItShowsAgain)
+{
+    const Window w = makeDepthWindow(200, 150);
+    auto saver = inkspin({"-window-id", Hex(w)});
+    waitForLattice(w);
+    XUnmapWindow(dpy, w);
+    XSync(dpy, False);
+    usleep(300000);
+    const long before = CpuTicks(saver->pid());
+    usleep(1000000);
+    EXPECT_LE(CpuTicks(saver->pid()) - before, 2) << "drawing goes on while nobody can see it";
+    XMapWindow(dpy, w);
+    XSync(dpy, False);
+    EXPECT_GT(count(waitForLattice(w), PixelKind::Shade), 0u);
+    endWith(*saver, SIGTERM);
+    XDestroyWindow(dpy, w);
+}
+
+TEST_F(X11HostTest, EveryEndingSignalEndsCleanlyEvenAtOnce)
+{
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        auto saver = inkspin({"-root"});
+        usleep(30000); // still opening the display and loading the lattice
+        endWith(*saver, signal);
+    }
+}
+
 TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
 {
     const ProcessResult missing = inkspin({"-window-id", "0x7ffffff"})->wait(5.0);
@@ -238,6 +279,13 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
     EXPECT_EQ(vanished.status, 1);
     EXPECT_NE(vanished.err.find("window"), std::string::npos) << vanished.err;
     EXPECT_EQ(std::count(vanished.err.begin(), vanished.err.end(), '\n'), 1) << vanished.err;
+
+    for (const char* bad : {"garbage", "-5", "0x100200001"}) {
+        const ProcessResult r = inkspin({"-root"}, bad)->wait(5.0);
+        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_NE(r.err.find("XSCREENSAVER_WINDOW"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
 
     const ProcessResult noDisplay = RunProcess({INKSPIN_BINARY}, {"DISPLAY="});
     EXPECT_EQ(noDisplay.status, 1);

@@ -65,8 +65,8 @@ TEST_F(PreferencesTest, EachKeyFallsBackOnItsOwnAndLoadsOnce)
                             "InkspinBackgroundColorRed=abc\n"  // not a float
                             "InkspinBackgroundEnabled=maybe\n" // not a boolean
                             "InkspinShadeColorGreen=0.5x\n"
-                            "InkspinOutlinesWidth=nan\n" // a float, taken as it stands
-                            "InkspinShadeEndIntensity=inf\n");
+                            "InkspinOutlinesWidth=nan\n" // floats, but no setting means them
+                            "InkspinShadeEndIntensity=-inf\n");
     auto view = LoadedView();
     EXPECT_EQ(view->gShadeLevels, 7);
     EXPECT_EQ(view->gDrawOutlines, 0);
@@ -75,8 +75,8 @@ TEST_F(PreferencesTest, EachKeyFallsBackOnItsOwnAndLoadsOnce)
     EXPECT_EQ(view->gBackgroundColor.r, 0.6f);
     EXPECT_EQ(view->gZoomBackground, 1);
     EXPECT_EQ(view->gShadeColor.g, 0.85f);
-    EXPECT_TRUE(std::isnan(view->gOutlineWidth));
-    EXPECT_TRUE(std::isinf(view->gShadeEndIntensity));
+    EXPECT_EQ(view->gOutlineWidth, 2.75f);
+    EXPECT_EQ(view->gShadeEndIntensity, 1.0f);
     for (const char* bad : {"1.5", "99999999999", "", "0x10", "7 8"}) {
         config.writePreferences(std::string("InkspinShadeLevels=") + bad + "\n");
         EXPECT_EQ(LoadedView()->gShadeLevels, 1) << bad;
@@ -92,8 +92,7 @@ TEST_F(PreferencesTest, SaveThenLoadIsExact)
     saved.gZoomBackground = 1; // live until the next frame; the store gets the pending choice
     saved.gNewBufferScale = 1.2345678f;
     saved.gBackgroundColor = {0.6f, 1e-38f, -0.0f};
-    saved.gOutlineWidth = std::numeric_limits<float>::quiet_NaN();
-    saved.gShadeColor = {std::numeric_limits<float>::infinity(), 0.33333334f, 3.4028235e38f};
+    saved.gShadeColor = {-3.4028235e38f, 0.33333334f, 3.4028235e38f};
     saved.gShadeStartPosition = std::numeric_limits<std::int32_t>::min();
     saved.gShadeEndPosition = std::numeric_limits<std::int32_t>::max();
     saved.gShadeLevels = -3;
@@ -103,8 +102,7 @@ TEST_F(PreferencesTest, SaveThenLoadIsExact)
     EXPECT_EQ(loaded->gBufferScale, 1.2345678f);
     EXPECT_EQ(loaded->gBackgroundColor.g, 1e-38f);
     EXPECT_TRUE(std::signbit(loaded->gBackgroundColor.b)) << "-0 stays negative";
-    EXPECT_TRUE(std::isnan(loaded->gOutlineWidth));
-    EXPECT_EQ(loaded->gShadeColor.r, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(loaded->gShadeColor.r, -3.4028235e38f);
     EXPECT_EQ(loaded->gShadeColor.g, 0.33333334f);
     EXPECT_EQ(loaded->gShadeColor.b, 3.4028235e38f);
     EXPECT_EQ(loaded->gShadeStartPosition, std::numeric_limits<std::int32_t>::min());
@@ -134,6 +132,19 @@ TEST_F(PreferencesTest, UnreadableFilesGiveDefaultsAndAreLeftAloneUntilASave)
                   return LoadedView()->gShadeLevels == 1 ? 0 : 1;
               }),
               0);
+    // A FIFO would block the load for ever and a huge file cost its size: neither is opened.
+    fs::remove(config.preferencesFile());
+    ASSERT_EQ(mkfifo(config.preferencesFile().c_str(), 0600), 0);
+    EXPECT_TRUE(HasDefaults(*LoadedView()));
+    EXPECT_TRUE(fs::is_fifo(config.preferencesFile()));
+    InkspinView overFifo;
+    overFifo.gShadeLevels = 6;
+    overFifo.savePrefs(); // replaces it, without blocking on it either
+    EXPECT_EQ(LoadedView()->gShadeLevels, 6);
+    config.writePreferences("InkspinShadeLevels=5\n");
+    fs::resize_file(config.preferencesFile(), 2 << 20);
+    EXPECT_TRUE(HasDefaults(*LoadedView()));
+    EXPECT_EQ(fs::file_size(config.preferencesFile()), 2u << 20);
     fs::remove(config.preferencesFile());
     fs::create_directories(config.preferencesFile()); // a directory where the file belongs
     EXPECT_TRUE(HasDefaults(*LoadedView()));
