@@ -8,7 +8,7 @@ PACKAGES = cmake g++ make pkg-config \
            liblzo2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libx11-dev libpng-dev \
            qt6-base-dev libqt6opengl6-dev qt6-tools-dev libgtest-dev libbenchmark-dev xvfb xauth
 
-.PHONY: all deps configure build test run golden clean
+.PHONY: all deps configure build test run golden fuzz clean
 
 all: build
 
@@ -21,8 +21,21 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The tests run twice: as built, and with every target of ours under AddressSanitizer and UBSan (leaks included;
+# tests/sanitizers/lsan.supp names the leaks of Mesa and Qt that are not ours).
+ASAN_BUILD ?= build-asan
+# Mesa's driver is preloaded so that it is never unloaded before the leak check, which must name it.
+MESA_DRIVER = $(firstword $(wildcard /usr/lib/*/dri/swrast_dri.so))
+SANITIZER_ENV = LD_PRELOAD=$(MESA_DRIVER) \
+                ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:verify_asan_link_order=0 \
+                LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_ARGS) -DINKSPIN_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 # Rewrites tests/golden/frames/ from the current renderer: only on purpose, after looking at the new frames.
 golden: build
@@ -31,5 +44,14 @@ golden: build
 run: build
 	@scripts/run.sh $(BUILD)
 
+# libFuzzer on the packed object, the preferences file and the command line, SECONDS each (clang, installed here).
+SECONDS ?= 60
+fuzz: deps
+	@scripts/install-packages.sh clang libclang-rt-14-dev
+	@cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	       -DINKSPIN_FUZZ=ON -DINKSPIN_TESTS=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_packed_object fuzz_preferences_file fuzz_command_line
+	@scripts/fuzz.sh build-fuzz $(SECONDS)
+
 clean:
-	@rm -rf $(BUILD) out
+	@rm -rf $(BUILD) build-asan build-fuzz out

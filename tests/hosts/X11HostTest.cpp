@@ -253,11 +253,21 @@ TEST_F(X11HostTest, AHiddenWindowCostsNothingUntilItShowsAgain)
     XDestroyWindow(dpy, w);
 }
 
+// Whether the process catches `signal` (its handler is installed), from /proc.
+bool Catches(int pid, int signal)
+{
+    const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+    const std::size_t at = status.find("SigCgt:");
+    return at != std::string::npos && (std::stoull(status.substr(at + 7), nullptr, 16) >> (signal - 1) & 1) != 0;
+}
+
 TEST_F(X11HostTest, EveryEndingSignalEndsCleanlyEvenAtOnce)
 {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         auto saver = inkspin({"-root"});
-        usleep(30000); // still opening the display and loading the lattice
+        // The moment the handlers are in, before the display, the window and the lattice are ready.
+        for (int i = 0; i < 5000 && !Catches(saver->pid(), signal); ++i)
+            usleep(1000);
         endWith(*saver, signal);
     }
 }

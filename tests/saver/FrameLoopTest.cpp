@@ -85,29 +85,61 @@ TEST_F(FrameLoopTest, StartShowsTheBackgroundAndStopGivesBackEverything)
     EXPECT_EQ(MemoryLiveBlockCount(), blocksBefore);
 }
 
-TEST_F(FrameLoopTest, FailedStartLeavesTheViewIdleAndThePoolClean)
+TEST_F(FrameLoopTest, EveryFailedAllocationOfAStartLeavesTheViewIdleOrFlat)
 {
     const std::size_t blocksBefore = MemoryLiveBlockCount();
-    // Every allocation of a start, made to fail in turn: the zoom's buffer, the module, the unpack, the entry, the
-    // vertex and normal arrays.
-    for (long successes = 0; successes < 12; ++successes) {
+    // The n-th allocation of a start fails, for every n until a start needs no more than n.
+    for (long successes = 0;; ++successes) {
+        ASSERT_LT(successes, 50);
         auto view = makeView({0, 0, 96, 64});
         view->setFrameSize({96, 64});
         MemorySetFailAfter(successes);
         view->startAnimation();
         MemorySetFailAfter(-1);
+        const bool whole = view->gIsInitialized && view->gZoomBackground;
+        const double time = view->gTime;
+        frame(*view, 5);
         if (!view->gIsInitialized) {
-            EXPECT_EQ(view->gShadeTexture, 0u) << successes;
-            EXPECT_EQ(view->gBackTexture, 0u) << successes;
+            EXPECT_EQ(view->gTime, time) << "an idle view draws nothing";
+            EXPECT_EQ(view->gShadeTexture + view->gBackTexture, 0u) << successes;
             EXPECT_EQ(MemoryLiveBlockCount(), blocksBefore) << successes;
             EXPECT_EQ(ModuleCount(), 0u);
-            const double time = view->gTime;
-            frame(*view, 5);
-            EXPECT_EQ(view->gTime, time) << "an idle view draws nothing";
+        } else if (!view->gZoomBackground) {
+            EXPECT_EQ(pixels()[0], kDefaultBackground) << "no zoom buffer: a flat background";
         }
         view->stopAnimation();
-        EXPECT_EQ(MemoryLiveBlockCount(), blocksBefore);
+        EXPECT_EQ(MemoryLiveBlockCount(), blocksBefore) << successes;
+        view->startAnimation();
+        EXPECT_TRUE(view->gIsInitialized) << "the next start succeeds after " << successes;
+        view->stopAnimation();
+        if (whole)
+            break;
     }
+}
+
+TEST_F(FrameLoopTest, LongRunsLeakNothingAndStayFinite)
+{
+    const std::size_t blocks = MemoryLiveBlockCount();
+    auto view = startView(32, 24);
+    for (int cycle = 0; cycle < 10000; ++cycle) {
+        const GLuint shade = view->gShadeTexture, back = view->gBackTexture;
+        view->stopAnimation();
+        ASSERT_EQ(MemoryLiveBlockCount(), blocks) << "cycle " << cycle;
+        ASSERT_FALSE(glIsTexture(shade) || glIsTexture(back)) << "cycle " << cycle;
+        view->startAnimation();
+        ASSERT_TRUE(view->gIsInitialized);
+    }
+    // Seven simulated days of frames: single ticks, 255, counts that wrap, clocks set back, hour-long pauses.
+    const double steps[] = {1.0 / 67 + 1e-6, 255.0 / 67, 256.0 / 67, 300.0 / 67, -5.0, 3600.0};
+    for (int hour = 0; hour < 7 * 24; ++hour) {
+        for (double seconds : steps) {
+            clock_->set(view->gTime - 1000000.0 + seconds);
+            view->animateOneFrame();
+            for (float entry : view->gModelView.v)
+                ASSERT_TRUE(std::isfinite(entry)) << "in simulated hour " << hour;
+        }
+    }
+    EXPECT_TRUE(view->gIsInitialized);
 }
 
 TEST_F(FrameLoopTest, SizesReachTheGeometryAndTheProjection)
