@@ -19,7 +19,7 @@ double HostDriver::secondsUntilNextFrame() const
     return seconds > 0.0 ? seconds : 0.0;
 }
 
-void HostDriver::frame()
+bool HostDriver::frame()
 {
     view_.animateOneFrame();
     const auto interval = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(view_.animationTimeInterval()));
@@ -27,6 +27,7 @@ void HostDriver::frame()
     const auto now = Clock::now();
     if (nextFrame_ < now)
         nextFrame_ = now; // fell behind: never run frames back to back to catch up
+    return view_.frameWasDrawn();
 }
 
 void HostDriver::stop()

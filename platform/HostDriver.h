@@ -16,8 +16,9 @@ public:
     void resize(Size size);
     // Seconds until the next frame is due, 0 when it is due now.
     double secondsUntilNextFrame() const;
-    // animateOneFrame, and the next frame scheduled one interval later (or now, when the host fell behind).
-    void frame();
+    // animateOneFrame, and the next frame scheduled one interval later (or now, when the host fell behind, so a slow
+    // frame is followed at once by the next, never by a burst of catch-up frames). True when the view drew.
+    bool frame();
     // stopAnimation, when started.
     void stop();
     // Restarts the schedule and the animation, for a host that was paused: the view's clock starts afresh instead

@@ -25,11 +25,19 @@ public:
 
     bool isPreview() const { return isPreview_; }
     bool isAnimating() const { return isAnimating_; }
+    // Whether the last animateOneFrame drew a new frame (it may draw nothing: less than a tick passed, the clock
+    // went back, the view is idle). A host presents only a frame that was drawn: swapping after a call that drew
+    // nothing would show a back buffer nobody drew into.
+    bool frameWasDrawn() const { return frameWasDrawn_; }
     // Seconds between two animateOneFrame calls.
     double animationTimeInterval() const { return animationTimeInterval_; }
     void setAnimationTimeInterval(double seconds) { animationTimeInterval_ = seconds; }
 
+protected:
+    void setFrameWasDrawn(bool drawn) { frameWasDrawn_ = drawn; }
+
 private:
+    bool frameWasDrawn_ = false;
     bool isPreview_ = false;
     bool isAnimating_ = false;
     double animationTimeInterval_ = 1.0 / 30.0;

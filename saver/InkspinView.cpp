@@ -128,6 +128,7 @@ void InkspinView::releaseStartResources(bool contextIsCurrent)
 
 void InkspinView::animateOneFrame()
 {
+    setFrameWasDrawn(false);
     if (!gIsInitialized)
         return;
     const double now = Seconds(WallClockNow());
@@ -169,6 +170,7 @@ void InkspinView::animateOneFrame()
     doBackground(true);
     glFlush();
     glFinish();
+    setFrameWasDrawn(true);
 }
 
 void InkspinView::stopAnimation()

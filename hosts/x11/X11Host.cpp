@@ -103,8 +103,8 @@ Outcome Run(Session& s)
             poll(fds, 2, s.target.visible ? static_cast<int>(std::ceil(wait * 1000.0)) : -1);
             continue;
         }
-        s.driver->frame();
-        s.context->present();
+        if (s.driver->frame())
+            s.context->present(); // only a frame that was drawn: the back buffer is undefined otherwise
     }
 }
 

@@ -24,12 +24,13 @@ TEST_F(FrameLoopTest, TicksAdvanceTheClockInWholeTicks)
     clock_->set(start - 1000000.0 + 0.010);
     view->animateOneFrame();
     EXPECT_EQ(view->gTime, start) << "less than a tick: nothing happens";
-    EXPECT_EQ(view->gRotAngle, 0.0f);
+    EXPECT_FALSE(view->frameWasDrawn()) << "and a host must not present it";
 
     clock_->set(start - 1000000.0 + 0.1); // 6.7 ticks
     view->animateOneFrame();
     EXPECT_DOUBLE_EQ(view->gTime, start + 6 * InkspinView::kAnimationInterval) << "the rest carries over";
     EXPECT_FLOAT_EQ(view->gRotAngle, 6 * 0.3f);
+    EXPECT_TRUE(view->frameWasDrawn());
 
     const double before = view->gTime;
     clock_->set(before - 1000000.0 + 4.000002); // 268 ticks, of which the low 8 bits count
