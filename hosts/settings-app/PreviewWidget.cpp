@@ -1,6 +1,7 @@
 #include "hosts/settings-app/PreviewWidget.h"
 
 #include <QOpenGLContext>
+#include <QSurfaceFormat>
 
 #include <cmath>
 
@@ -12,6 +13,18 @@ PreviewWidget::PreviewWidget(QWidget* parent) : QOpenGLWidget(parent)
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     OpenGLSetContextProvider([this](const OpenGLPixelFormat&) -> OpenGLContext* { return this; });
+    // The view is made only once OpenGL is there; its settings must be the user's before that, or an Options
+    // sheet opened where OpenGL fails would show (and save) empty fields.
+    view_.loadPrefs();
+}
+
+void PreviewWidget::UseCompatibilityProfile()
+{
+    QSurfaceFormat format;
+    format.setVersion(2, 1);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setDepthBufferSize(16);
+    QSurfaceFormat::setDefaultFormat(format);
 }
 
 PreviewWidget::~PreviewWidget()

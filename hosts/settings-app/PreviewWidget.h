@@ -19,6 +19,10 @@ class PreviewWidget : public QOpenGLWidget, public OpenGLContext {
     Q_OBJECT
 public:
     explicit PreviewWidget(QWidget* parent = nullptr);
+
+    // Makes every OpenGL context of the process a compatibility-profile one, as the saver's fixed-function drawing
+    // needs. Call before the QApplication is made.
+    static void UseCompatibilityProfile();
     ~PreviewWidget() override;
 
     InkspinView& view() { return view_; }

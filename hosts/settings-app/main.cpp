@@ -1,10 +1,10 @@
 // inkspin-settings: the saver's settings window, with a live preview.
+#include "hosts/settings-app/PreviewWidget.h"
 #include "hosts/settings-app/SettingsWindow.h"
 #include "settings/SheetLoader.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QSurfaceFormat>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,12 +35,7 @@ int main(int argc, char** argv)
         std::fputs("inkspin-settings: no display (DISPLAY is not set); run it on a desktop, or under xvfb-run\n", stderr);
         return 1;
     }
-    // The saver draws in fixed-function OpenGL: every context of the process must be a compatibility one.
-    QSurfaceFormat format;
-    format.setVersion(2, 1);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setDepthBufferSize(16);
-    QSurfaceFormat::setDefaultFormat(format);
+    PreviewWidget::UseCompatibilityProfile();
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("inkspin-settings"));
