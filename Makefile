@@ -8,7 +8,7 @@ PACKAGES = cmake g++ make pkg-config \
            liblzo2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libx11-dev libpng-dev \
            qt6-base-dev libqt6opengl6-dev qt6-tools-dev libgtest-dev libbenchmark-dev xvfb xauth
 
-.PHONY: all deps configure build test run golden fuzz clean
+.PHONY: all deps configure build test run golden fuzz bench clean
 
 all: build
 
@@ -36,6 +36,10 @@ test: build
 	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_ARGS) -DINKSPIN_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+# Start and frame costs on the headless context, each frame beside its floor (see bench/FrameBench.cpp).
+bench: build
+	@$(BUILD)/bench/inkspin_bench --benchmark_counters_tabular=true
 
 # Rewrites tests/golden/frames/ from the current renderer: only on purpose, after looking at the new frames.
 golden: build
