@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -83,6 +86,13 @@ ProcessResult BackgroundProcess::wait(double seconds)
         usleep(10000);
     running();
     return {ended_ ? status_ : -1, ReadAll(outPath_), ReadAll(errPath_)};
+}
+
+void ExpectOneLineError(const ProcessResult& result, int status, const std::string& named)
+{
+    EXPECT_EQ(result.status, status) << named << ": " << result.err;
+    EXPECT_NE(result.err.find(named), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << "one line: " << result.err;
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment)

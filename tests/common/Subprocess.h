@@ -32,4 +32,7 @@ private:
     std::string outPath_, errPath_;
 };
 
+// Expects the program to have ended with `status` and one line on stderr that mentions `named`.
+void ExpectOneLineError(const ProcessResult& result, int status, const std::string& named);
+
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});

@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int Lines(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
-
 class RenderCommandTest : public ::testing::Test {
 protected:
     TemporaryConfigHome config; // an empty preferences store: the defaults
@@ -71,10 +69,7 @@ TEST_F(RenderCommandTest, BadArgumentsNameTheArgumentAndWriteNothing)
         {{"-fullscreen"}, "-fullscreen"},
     };
     for (const Case& c : cases) {
-        const ProcessResult r = inkspin(c.arguments, {"DISPLAY="});
-        EXPECT_EQ(r.status, 2) << c.named;
-        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
-        EXPECT_EQ(Lines(r.err), 1) << r.err;
+        ExpectOneLineError(inkspin(c.arguments, {"DISPLAY="}), 2, c.named);
         EXPECT_FALSE(fs::exists(directory)) << c.named;
     }
 }
@@ -82,18 +77,12 @@ TEST_F(RenderCommandTest, BadArgumentsNameTheArgumentAndWriteNothing)
 TEST_F(RenderCommandTest, FailuresAreOneLineAndExitOne)
 {
     std::ofstream(config.path() / "plain-file") << "x";
-    const ProcessResult unwritable = inkspin({"--render", (config.path() / "plain-file" / "frames").string()});
-    EXPECT_EQ(unwritable.status, 1);
-    EXPECT_NE(unwritable.err.find("plain-file"), std::string::npos) << unwritable.err;
-    EXPECT_EQ(Lines(unwritable.err), 1) << unwritable.err;
+    ExpectOneLineError(inkspin({"--render", (config.path() / "plain-file" / "frames").string()}), 1, "plain-file");
 
     // With no EGL vendor library to load, there is no OpenGL at all.
-    const ProcessResult noOpenGL = inkspin({"--render", directory.string(), "--frames", "1"},
-                                           {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json",
-                                            "__EGL_VENDOR_LIBRARY_DIRS=/nonexistent"});
-    EXPECT_EQ(noOpenGL.status, 1);
-    EXPECT_NE(noOpenGL.err.find("OpenGL"), std::string::npos) << noOpenGL.err;
-    EXPECT_EQ(Lines(noOpenGL.err), 1) << noOpenGL.err;
+    ExpectOneLineError(inkspin({"--render", directory.string(), "--frames", "1"},
+                               {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json", "__EGL_VENDOR_LIBRARY_DIRS=/nonexistent"}),
+                       1, "OpenGL");
 }
 
 TEST_F(RenderCommandTest, FramesReplaceWhateverStandsUnderTheirNames)
@@ -123,9 +112,7 @@ TEST_F(RenderCommandTest, FullDiskAndHugeSizesFailCleanly)
     const ProcessResult full = RunProcess({"/usr/bin/unshare", "-Urm", "/bin/sh", "-c", script});
     if (full.status == 77 || full.status == -1 || full.err.find("unshare") != std::string::npos)
         GTEST_SKIP() << "no mount namespace here: " << full.err;
-    EXPECT_EQ(full.status, 1);
-    EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
-    EXPECT_EQ(Lines(full.err), 1) << full.err;
+    ExpectOneLineError(full, 1, "No space left on device");
     int frames = 0;
     for (const auto& entry : fs::directory_iterator(kept)) {
         EXPECT_EQ(entry.path().filename().string().rfind("frame-", 0), 0u) << "left behind: " << entry.path();
@@ -140,9 +127,7 @@ TEST_F(RenderCommandTest, FullDiskAndHugeSizesFailCleanly)
     const ProcessResult huge = RunProcess({"/bin/sh", "-c", "ulimit -v 1500000; exec '" + std::string(INKSPIN_BINARY)
                                                                 + "' --render '" + directory.string()
                                                                 + "' --size 16384x16384 --frames 1"});
-    EXPECT_EQ(huge.status, 1);
-    EXPECT_NE(huge.err.find("out of memory"), std::string::npos) << huge.err;
-    EXPECT_EQ(Lines(huge.err), 1) << huge.err;
+    ExpectOneLineError(huge, 1, "out of memory");
 }
 
 TEST_F(RenderCommandTest, HelpAndVersion)
