@@ -4,6 +4,9 @@
 #include "support/video/ScreenGeometry.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
 
 FloorFrame::FloorFrame(InkspinView& view) : view_(view), capture_(kZoomTextureSize * kZoomTextureSize * 3)
 {
@@ -51,9 +54,11 @@ void FloorFrame::draw()
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glFrustum(-0.1, 0.1, -0.06, 0.06, 0.01, 30.0);
+    gluPerspective(149.0 + 30.0 * std::sin(double(view_.gPerAngle)), double(width) / double(height), 0.01, 30.0);
     glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(view_.gModelView.v);
+    glLoadIdentity();
+    glRotatef(view_.gRotAngle, 0.0f, 1.0f, -1.0f);
+    glRotatef(2.0f * view_.gRotAngle, 1.0f, 0.0f, 0.0f);
     glBindTexture(GL_TEXTURE_1D, view_.gShadeTexture);
     glEnable(GL_TEXTURE_1D);
     glEnable(GL_CULL_FACE);

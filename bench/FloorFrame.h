@@ -2,7 +2,8 @@
 // the blended zoom rectangle, the 1,152 triangles with a shade coordinate per corner, the outline pass, the capture
 // readback at half intensity and its upload, flush, finish) and nothing else: no clock, no settings, no lighting
 // arithmetic (the shade coordinates are computed once, beforehand). What the saver's frame costs beyond it is its
-// own overhead. Uses the arrays, textures and settings of a started view; draws into whatever context is current.
+// own overhead. Uses the arrays, textures and settings of a started view, and its camera as it stands (spin angle
+// and field-of-view phase, past the intro), so that both draw the same picture; draws into the current context.
 #pragma once
 
 #include "saver/InkspinView.h"

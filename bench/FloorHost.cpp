@@ -49,7 +49,9 @@ int main(int argc, char** argv)
     InkspinView view; // for its arrays, textures and a modelview past the intro
     HostDriver driver(view);
     driver.start({0.0f, 0.0f, float(target.width), float(target.height)}, false);
-    view.gPerAngle = 4.8f;
+    // Where the saver's camera stands 25 s after its start, when scripts/measure-host.sh starts measuring it.
+    view.gPerAngle = 1.5707964f + 25.0f * 67.0f * 0.002f;
+    view.gRotAngle = 25.0f * 67.0f * 0.3f;
     view.gFadeIsReady = 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     view.animateOneFrame();
@@ -60,8 +62,14 @@ int main(int argc, char** argv)
     const auto start = Clock::now(), end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     const double processorAtStart = ProcessorSeconds();
     long frames = 0;
-    for (auto next = start; Clock::now() < end;) {
+    for (auto next = start, last = start; Clock::now() < end;) {
         std::this_thread::sleep_until(next);
+        // The camera moves as the saver's does: 0.3 degrees of spin and 0.002 of phase per tick of 1/67 s.
+        const auto now = Clock::now();
+        const float ticks = float(std::chrono::duration<double>(now - last).count() * 67.0);
+        last = now;
+        view.gRotAngle += 0.3f * ticks;
+        view.gPerAngle += 0.002f * ticks;
         floor.draw();
         context->present();
         ++frames;

@@ -81,7 +81,7 @@ Outcome Run(Session& s)
         const Outcome outcome = HandleEvents(s);
         if (outcome != Outcome::Running)
             return outcome;
-        const std::string problem = XErrorTrapTake(s.display);
+        const std::string problem = XErrorTrapPoll();
         if (!problem.empty()) {
             *s.error = "the window cannot be drawn into any more: " + problem;
             return Outcome::Failed;

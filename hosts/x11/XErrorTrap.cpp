@@ -37,6 +37,11 @@ void XErrorTrapInstall()
 std::string XErrorTrapTake(Display* display)
 {
     XSync(display, False);
+    return XErrorTrapPoll();
+}
+
+std::string XErrorTrapPoll()
+{
     if (!gHaveError)
         return {};
     gHaveError = false;

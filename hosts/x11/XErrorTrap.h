@@ -1,7 +1,7 @@
 // X errors, recorded instead of fatal. Xlib's default handler ends the process on any error, which a saver must
 // not allow: the window it draws into belongs to someone else and may vanish at any time. The host checks
-// XErrorTrapTake() after each round of work and ends cleanly, with a message, when something went wrong. A lost
-// connection ends the process with status 1 and one line.
+// XErrorTrapPoll() after each round of work (and XErrorTrapTake() where it must know at once) and ends cleanly,
+// with a message, when something went wrong. A lost connection ends the process with status 1 and one line.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -14,3 +14,8 @@ void XErrorTrapInstall();
 // The first error since the last call, as one line ("BadWindow (invalid Window parameter)"), or "" for none.
 // Flushes the connection first so that errors of requests already made have arrived.
 std::string XErrorTrapTake(Display* display);
+
+// The same without the round trip: the errors that Xlib has read so far (it reads while looking for events). The
+// frame loop uses this: a round trip a frame would wait for the server to finish showing the last frame before the
+// next could start.
+std::string XErrorTrapPoll();
