@@ -68,6 +68,7 @@ TEST_F(ConfigurationSheetTest, OpensWithTheFieldsAndSavingUnchangedWritesThemBac
     EXPECT_FALSE(view->outlinesWidthSlider->isEnabled());
     EXPECT_FALSE(view->outlinesColorWell->isEnabled());
     EXPECT_EQ(view->shadeLevelsSlider->intValue(), 3);
+    EXPECT_EQ(dynamic_cast<SheetSlider&>(*view->shadeLevelsSlider).minimum(), 1.0) << "no levels that paint black";
     sheet->show();
     press("saveButton");
     EXPECT_FALSE(sheet->isVisible()) << "Save ends the sheet";
