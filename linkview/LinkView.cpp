@@ -18,8 +18,11 @@ constexpr double kSmallFontRatio = 11.0 / 13.0;
 
 } // namespace
 
-LinkView::LinkView(QWidget* parent) : QWidget(parent)
+LinkView::LinkView(QWidget* parent) : QWidget(parent), m_font(QFontDatabase::systemFont(QFontDatabase::GeneralFont))
 {
+    if (m_font.pointSizeF() > 0)
+        m_font.setPointSizeF(m_font.pointSizeF() * kSmallFontRatio);
+    m_font.setUnderline(true);
     initHandCursor();
     // Move events without a button held, so the cursor can change over the text's columns only.
     setMouseTracking(true);
@@ -36,18 +39,9 @@ void LinkView::setURLString(const std::optional<std::string>& url)
     update();
 }
 
-QFont LinkView::linkFont() const
-{
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    if (font.pointSizeF() > 0)
-        font.setPointSizeF(font.pointSizeF() * kSmallFontRatio);
-    font.setUnderline(true);
-    return font;
-}
-
 int LinkView::textWidth() const
 {
-    return m_URLString ? QFontMetrics(linkFont()).horizontalAdvance(*m_URLString) : 0;
+    return m_URLString ? QFontMetrics(m_font).horizontalAdvance(*m_URLString) : 0;
 }
 
 QRect LinkView::cursorRect() const
@@ -63,12 +57,10 @@ void LinkView::paintEvent(QPaintEvent*)
     if (!m_URLString)
         return;
     QPainter painter(this);
-    const QFont font = linkFont();
-    painter.setFont(font);
+    painter.setFont(m_font);
     painter.setPen(m_mouseIsDown ? QColor(Qt::red) : QColor(Qt::blue));
     // Right-aligned, the line's bottom (descent included) on the view's bottom edge.
-    const QFontMetrics metrics(font);
-    painter.drawText(QPoint(width() - textWidth(), height() - metrics.descent()), *m_URLString);
+    painter.drawText(QPoint(width() - textWidth(), height() - QFontMetrics(m_font).descent()), *m_URLString);
 }
 
 void LinkView::mousePressEvent(QMouseEvent* event)

@@ -39,11 +39,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QFont linkFont() const;
     int textWidth() const;
     void openURL(const QString& url);
     void initHandCursor();
 
+    QFont m_font; // the small system font, underlined: made once, used to draw and to measure
     std::unique_ptr<QCursor> m_handCursor;
     std::optional<QString> m_URLString;
     bool m_mouseIsDown = false;

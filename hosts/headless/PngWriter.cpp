@@ -29,11 +29,15 @@ struct PngFailure {
 
 void OnPngWarning(png_structp, png_const_charp) {} // nothing a frame's writer could act on; never printed
 
+// umask can only be read by setting it: read once, not at every frame.
 mode_t NewFileMode()
 {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    static const mode_t mode = [] {
+        const mode_t mask = umask(0);
+        umask(mask);
+        return 0666 & ~mask;
+    }();
+    return mode;
 }
 
 // Writes the image into `file`; false with the reason in `failure`.
