@@ -1,4 +1,5 @@
 #include "tests/common/Subprocess.h"
+#include "tests/common/TestEnvironment.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -9,16 +10,8 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 namespace {
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string TemporaryFile()
 {
@@ -85,7 +78,7 @@ ProcessResult BackgroundProcess::wait(double seconds)
     for (int i = 0; i < static_cast<int>(seconds * 100) && running(); ++i)
         usleep(10000);
     running();
-    return {ended_ ? status_ : -1, ReadAll(outPath_), ReadAll(errPath_)};
+    return {ended_ ? status_ : -1, ReadFile(outPath_), ReadFile(errPath_)};
 }
 
 void ExpectOneLineError(const ProcessResult& result, int status, const std::string& named)

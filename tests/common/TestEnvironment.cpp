@@ -19,17 +19,15 @@ TemporaryConfigHome::TemporaryConfigHome()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "inkspin-test-XXXXXX").string();
     path_ = mkdtemp(pattern.data());
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
+    if (const char* old = std::getenv("XDG_CONFIG_HOME"))
         previous_ = old;
-        hadPrevious_ = true;
-    }
     setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
 }
 
 TemporaryConfigHome::~TemporaryConfigHome()
 {
-    if (hadPrevious_)
-        setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
+    if (previous_)
+        setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
     std::error_code ignored;
@@ -43,21 +41,15 @@ void TemporaryConfigHome::writePreferences(const std::string& generalSection) co
     std::ofstream(preferencesFile()) << "[General]\n" << generalSection;
 }
 
-namespace {
-constexpr std::int64_t kClockStart = 1000000;
-}
-
 ManualClock::ManualClock()
 {
     WallClockSetSource([this] {
         const auto micro = static_cast<std::int64_t>(std::llround(now_ * 1e6));
-        return WallTime{kClockStart + micro / 1000000, micro % 1000000};
+        return WallTime{micro / 1000000, micro % 1000000};
     });
 }
 
 ManualClock::~ManualClock() { WallClockSetSource({}); }
-
-void ManualClock::set(double secondsSinceStart) { now_ = secondsSinceStart; }
 
 namespace {
 
@@ -126,7 +118,8 @@ std::unique_ptr<InkspinView> ViewTest::startView(int width, int height, void (*c
 
 void ViewTest::frame(InkspinView& view, int ticks)
 {
-    clock_->set(view.gTime - 1000000.0 + ManualClock::Ticks(ticks == 0 ? 256 : ticks));
+    // A little over the ticks, so that exactly that many elapse from the view's last frame.
+    clock_->set(view.gTime + (ticks == 0 ? 256 : ticks) * InkspinView::kAnimationInterval + 0.000002);
     view.animateOneFrame();
 }
 

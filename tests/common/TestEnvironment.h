@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,23 +31,20 @@ public:
 
 private:
     std::filesystem::path path_;
-    std::string previous_;
-    bool hadPrevious_ = false;
+    std::optional<std::string> previous_;
 };
 
-// A wall clock that stands still until the test moves it, in whole microseconds.
+// A wall clock that stands still until the test moves it: seconds since the epoch (as a view's gTime counts), read
+// in whole microseconds. It starts at 1,000,000 s.
 class ManualClock {
 public:
     ManualClock();
     ~ManualClock();
-    void set(double secondsSinceStart);
-    void advance(double seconds) { set(now_ + seconds); }
+    void set(double seconds) { now_ = seconds; }
     double now() const { return now_; }
-    // One animation tick plus a little, so that exactly `ticks` ticks elapse from a frame's gTime.
-    static double Ticks(int ticks) { return ticks * InkspinView::kAnimationInterval + 0.000002; }
 
 private:
-    double now_ = 0.0;
+    double now_ = 1000000.0;
 };
 
 struct Pixel {

@@ -90,11 +90,10 @@ TEST_P(GoldenFrames, MatchTheReference)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Renders, GoldenFrames, ::testing::ValuesIn(kGoldens),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             std::erase(name, '-');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Renders, GoldenFrames, ::testing::ValuesIn(kGoldens), [](const auto& info) {
+    std::string name = info.param.name;
+    std::erase(name, '-'); // test names are alphanumeric
+    return name;
+});
 
 } // namespace

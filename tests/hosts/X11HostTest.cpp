@@ -20,13 +20,6 @@ namespace {
 
 const Pixel kBlack = {0, 0, 0};
 
-std::string Hex(Window w)
-{
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", w);
-    return id;
-}
-
 class X11HostTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -70,37 +63,28 @@ protected:
         XFree(list);
         return w;
     }
-    Window makeDepthWindow(int width, int height)
-    {
-        return makeWindow(width, height, [](int, int depth) { return depth >= 16; });
-    }
-
-    std::vector<Pixel> grab(Window w)
-    {
-        XWindowAttributes a{};
-        XGetWindowAttributes(dpy, w, &a);
-        std::vector<Pixel> pixels;
-        XImage* image = XGetImage(dpy, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
-        for (int y = 0; image != nullptr && y < a.height; ++y) {
-            for (int x = 0; x < a.width; ++x) {
-                const unsigned long p = XGetPixel(image, x, y);
-                pixels.push_back({int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)});
-            }
-        }
-        if (image != nullptr)
-            XDestroyImage(image);
-        return pixels;
-    }
+    Window makeDepthWindow(int width, int height) { return makeWindow(width, height, [](int, int d) { return d >= 16; }); }
 
     // Polls the window until `done` holds for its pixels (up to 10 s); returns the last picture.
     std::vector<Pixel> waitFor(Window w, std::function<bool(const std::vector<Pixel>&)> done)
     {
-        std::vector<Pixel> image;
-        for (int i = 0; i < 100 && (image.empty() || !done(image)); ++i) {
+        std::vector<Pixel> pixels;
+        for (int i = 0; i < 100 && (pixels.empty() || !done(pixels)); ++i) {
             usleep(100000);
-            image = grab(w);
+            XWindowAttributes a{};
+            XGetWindowAttributes(dpy, w, &a);
+            XImage* image = XGetImage(dpy, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+            pixels.clear();
+            for (int y = 0; image != nullptr && y < a.height; ++y) {
+                for (int x = 0; x < a.width; ++x) {
+                    const unsigned long p = XGetPixel(image, x, y);
+                    pixels.push_back({int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)});
+                }
+            }
+            if (image != nullptr)
+                XDestroyImage(image);
         }
-        return image;
+        return pixels;
     }
     // Until the lattice covers half the window (about a second into the intro, when the rays have widened).
     std::vector<Pixel> waitForLattice(Window w)
@@ -177,7 +161,7 @@ TEST_F(X11HostTest, DrawsIntoForeignWindowsOfEveryKind)
             continue;
         ++tried;
         SCOPED_TRACE(kind.name);
-        auto saver = inkspin({"-window-id", Hex(w)});
+        auto saver = inkspin({"-window-id", std::to_string(w)});
         const std::vector<Pixel> image = waitForLattice(w);
         EXPECT_EQ(count(image, PixelKind::Other), 0u);
         // Without a depth test the outline pass inks every back edge: more ink than shade (measured: 1.7 times),
@@ -192,7 +176,7 @@ TEST_F(X11HostTest, DrawsIntoForeignWindowsOfEveryKind)
 TEST_F(X11HostTest, RootIsTheScreenSaverWindowAndResizesReachTheView)
 {
     const Window w = makeDepthWindow(160, 120);
-    auto saver = inkspin({"--root"}, std::to_string(w)); // decimal works as well as hex
+    auto saver = inkspin({"--root"}, std::to_string(w));
     waitForLattice(w);
     XResizeWindow(dpy, w, 320, 200);
     XSync(dpy, False);
@@ -216,7 +200,7 @@ long CpuTicks(int pid)
 TEST_F(X11HostTest, HiddenItWaitsAndAfterAPauseItStartsAfresh)
 {
     const Window w = makeDepthWindow(200, 150);
-    auto saver = inkspin({"-window-id", Hex(w)});
+    auto saver = inkspin({"-window-id", std::to_string(w)});
     waitForLattice(w);
     XUnmapWindow(dpy, w);
     XSync(dpy, False);
@@ -264,7 +248,7 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
     ExpectOneLineError(inkspin({"-window-id", "0x7ffffff"})->wait(5.0), 1, "0x7ffffff");
 
     const Window w = makeDepthWindow(120, 90);
-    auto saver = inkspin({"-window-id", Hex(w)});
+    auto saver = inkspin({"-window-id", std::to_string(w)});
     usleep(700000);
     ASSERT_TRUE(saver->running());
     XDestroyWindow(dpy, w);

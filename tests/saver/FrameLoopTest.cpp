@@ -21,19 +21,19 @@ TEST_F(FrameLoopTest, TicksAdvanceTheClockInWholeTicks)
     auto view = startView(160, 120, [](InkspinView& v) { v.gZoomBackground = 0; }); // no feedback between frames
     ASSERT_TRUE(view->gIsInitialized);
     const double start = view->gTime;
-    clock_->set(start - 1000000.0 + 0.010);
+    clock_->set(start + 0.010);
     view->animateOneFrame();
     EXPECT_EQ(view->gTime, start) << "less than a tick: nothing happens";
     EXPECT_FALSE(view->frameWasDrawn()) << "and a host must not present it";
 
-    clock_->set(start - 1000000.0 + 0.1); // 6.7 ticks
+    clock_->set(start + 0.1); // 6.7 ticks
     view->animateOneFrame();
     EXPECT_DOUBLE_EQ(view->gTime, start + 6 * InkspinView::kAnimationInterval) << "the rest carries over";
     EXPECT_FLOAT_EQ(view->gRotAngle, 6 * 0.3f);
     EXPECT_TRUE(view->frameWasDrawn());
 
     const double before = view->gTime;
-    clock_->set(before - 1000000.0 + 4.000002); // 268 ticks, of which the low 8 bits count
+    clock_->set(before + 4.000002); // 268 ticks, of which the low 8 bits count
     view->animateOneFrame();
     EXPECT_DOUBLE_EQ(view->gTime, before + 12 * InkspinView::kAnimationInterval);
     EXPECT_FLOAT_EQ(view->gRotAngle, 18 * 0.3f);
@@ -49,13 +49,13 @@ TEST_F(FrameLoopTest, ClockJumpsStayDefined)
     auto view = startView(64, 48);
     frame(*view, 3);
     const float angle = view->gRotAngle;
-    clock_->set(view->gTime - 1000000.0 - 5.0); // set back
+    clock_->set(view->gTime - 5.0); // set back
     view->animateOneFrame();
-    EXPECT_NEAR(view->gTime, clock_->now() + 1000000.0, 1e-6) << "the clock follows the wall clock back";
+    EXPECT_NEAR(view->gTime, clock_->now(), 1e-6) << "the clock follows the wall clock back";
     EXPECT_EQ(view->gRotAngle, angle) << "and that call draws nothing";
     frame(*view, 1);
     EXPECT_FLOAT_EQ(view->gRotAngle, angle + 0.3f);
-    clock_->set(1e15); // decades ahead: far more ticks than an int holds
+    clock_->set(1e12); // millennia ahead: far more ticks than an int holds
     view->animateOneFrame();
     EXPECT_TRUE(std::isfinite(view->gRotAngle));
 }
@@ -134,13 +134,14 @@ TEST_F(FrameLoopTest, LongRunsLeakNothingAndStayFinite)
     const double steps[] = {1.0 / 67 + 1e-6, 255.0 / 67, 256.0 / 67, 300.0 / 67, -5.0, 3600.0};
     for (int hour = 0; hour < 7 * 24; ++hour) {
         for (double seconds : steps) {
-            clock_->set(view->gTime - 1000000.0 + seconds);
+            clock_->set(view->gTime + seconds);
             view->animateOneFrame();
             for (float entry : view->gModelView.v)
                 ASSERT_TRUE(std::isfinite(entry)) << "in simulated hour " << hour;
         }
     }
     EXPECT_TRUE(view->gIsInitialized);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "every matrix pushed is popped: no stack overflows";
 }
 
 TEST_F(FrameLoopTest, SizesReachTheGeometryAndTheProjection)

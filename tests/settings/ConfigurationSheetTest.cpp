@@ -11,9 +11,11 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <limits>
 
 namespace {
 
@@ -61,25 +63,27 @@ protected:
 
 TEST_F(ConfigurationSheetTest, OpensWithTheFieldsAndSavingUnchangedWritesThemBackExactly)
 {
-    open("", "preferences-custom.conf"); // every value off its default, some off the grid or range
+    open("", "preferences-custom.conf"); // every value off its default: extremes, off the grid, out of range
     EXPECT_FALSE(view->backgroundZoomCheckbox->state());
     EXPECT_FALSE(view->backgroundZoomSlider->isEnabled());
     EXPECT_TRUE(view->backgroundColorWell->isEnabled());
     EXPECT_FALSE(view->outlinesWidthSlider->isEnabled());
     EXPECT_FALSE(view->outlinesColorWell->isEnabled());
-    EXPECT_EQ(view->shadeLevelsSlider->intValue(), 3);
+    EXPECT_EQ(view->shadeLevelsSlider->intValue(), -3) << "shown as stored, below the slider's range";
     EXPECT_EQ(dynamic_cast<SheetSlider&>(*view->shadeLevelsSlider).minimum(), 1.0) << "no levels that paint black";
     sheet->show();
     press("saveButton");
     EXPECT_FALSE(sheet->isVisible()) << "Save ends the sheet";
     EXPECT_EQ(view->gSettingsChanged, 1);
     EXPECT_EQ(view->gGenerateNewShade, 0);
-    // All eighteen keys, as the file spelled them (12.5 and 1.5 lie outside the sliders' ranges, 0.333 off-grid).
+    // All eighteen keys as the file spelled them: the fields it loaded into write back bit for bit.
     EXPECT_EQ(savedFile(), Golden("preferences-custom.conf"));
     auto reloaded = makeView();
-    EXPECT_EQ(reloaded->gBufferScale, 3.125f);
-    EXPECT_EQ(reloaded->gShadeColor.r, 0.333f);
-    EXPECT_EQ(reloaded->gOutlineWidth, 12.5f);
+    EXPECT_EQ(reloaded->gBufferScale, 1.2345678f);
+    EXPECT_TRUE(reloaded->gBackgroundColor.b == 0.0f && std::signbit(reloaded->gBackgroundColor.b));
+    EXPECT_EQ(reloaded->gBackgroundColor.g, 1e-38f);
+    EXPECT_EQ(reloaded->gShadeColor.r, -3.4028235e38f);
+    EXPECT_EQ(reloaded->gShadeStartPosition, std::numeric_limits<std::int32_t>::min());
 }
 
 TEST_F(ConfigurationSheetTest, OnlyTheFiveShadeParametersRebuildTheShadeTexture)
@@ -110,9 +114,17 @@ TEST_F(ConfigurationSheetTest, OnlyTheFiveShadeParametersRebuildTheShadeTexture)
     EXPECT_EQ(view->gShadeEndIntensity, 0.9f) << "a knob's grid step reads back as the float it stands for";
 }
 
-TEST_F(ConfigurationSheetTest, PositionSlidersKeepTheirOrder)
+TEST_F(ConfigurationSheetTest, CheckboxesEnableTheirControlsAndPositionsKeepTheirOrder)
 {
     open();
+    click(view->outlinesWidthCheckbox);
+    EXPECT_FALSE(view->outlinesWidthSlider->isEnabled() || view->outlinesColorWell->isEnabled());
+    EXPECT_TRUE(view->backgroundZoomSlider->isEnabled());
+    click(view->backgroundZoomCheckbox);
+    EXPECT_FALSE(view->backgroundZoomSlider->isEnabled());
+    EXPECT_TRUE(view->backgroundColorWell->isEnabled());
+    click(view->outlinesWidthCheckbox);
+    EXPECT_TRUE(view->outlinesWidthSlider->isEnabled() && view->outlinesColorWell->isEnabled());
     move(view->shadeStartPositionSlider, 25);
     EXPECT_EQ(view->shadeEndPositionSlider->intValue(), 25);
     move(view->shadeEndPositionSlider, 3);
@@ -127,30 +139,15 @@ TEST_F(ConfigurationSheetTest, PositionSlidersKeepTheirOrder)
     EXPECT_EQ(view->gGenerateNewShade, 1);
 }
 
-TEST_F(ConfigurationSheetTest, CheckboxesEnableTheirControls)
-{
-    open();
-    click(view->outlinesWidthCheckbox);
-    EXPECT_FALSE(view->outlinesWidthSlider->isEnabled());
-    EXPECT_FALSE(view->outlinesColorWell->isEnabled());
-    EXPECT_TRUE(view->backgroundZoomSlider->isEnabled());
-    click(view->backgroundZoomCheckbox);
-    EXPECT_FALSE(view->backgroundZoomSlider->isEnabled());
-    EXPECT_TRUE(view->backgroundColorWell->isEnabled());
-    click(view->outlinesWidthCheckbox);
-    EXPECT_TRUE(view->outlinesWidthSlider->isEnabled());
-    EXPECT_TRUE(view->outlinesColorWell->isEnabled());
-}
-
 TEST_F(ConfigurationSheetTest, DefaultsTouchOnlyTheControlsUntilSaved)
 {
-    open("", "preferences-custom.conf"); // every value off its default, some off the grid or range
+    open("", "preferences-custom.conf");
     const std::string before = savedFile();
     press("defaultsButton");
     EXPECT_TRUE(view->backgroundZoomSlider->isEnabled());
     press("cancelButton");
     EXPECT_EQ(savedFile(), before);
-    EXPECT_EQ(view->gShadeLevels, 3);
+    EXPECT_EQ(view->gShadeLevels, -3);
     EXPECT_EQ(view->gSettingsChanged, 0);
 
     reopen();
@@ -178,9 +175,12 @@ TEST_F(ConfigurationSheetTest, ZoomCheckboxShowsTheLiveChoiceUntilTheNextFrame)
 {
     view = startView(64, 48);
     reopen();
+    move(view->backgroundZoomSlider, 300);
     click(view->backgroundZoomCheckbox);
     press("saveButton");
-    EXPECT_NE(savedFile().find("InkspinBackgroundEnabled=false"), std::string::npos);
+    // The file gets the pending choices; the live ones change at the next frame.
+    EXPECT_NE(savedFile().find("InkspinBackgroundEnabled=false\nInkspinBackgroundScale=3\n"), std::string::npos);
+    EXPECT_EQ(view->gBufferScale, 2.0f);
     reopen();
     EXPECT_TRUE(view->backgroundZoomCheckbox->state());
     frame(*view);

@@ -19,34 +19,29 @@ struct ObjectBuilder {
     std::vector<std::uint8_t> bytes() const
     {
         std::vector<std::uint8_t> data;
-        auto put16 = [&](int v) {
-            data.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-            data.push_back(static_cast<std::uint8_t>(v & 0xFF));
-        };
-        auto put32 = [&](std::int64_t v) {
-            put16(static_cast<int>((v >> 16) & 0xFFFF));
-            put16(static_cast<int>(v & 0xFFFF));
+        auto put = [&](std::uint32_t value, std::size_t width) { // big-endian, 2 or 4 bytes
+            data.resize(data.size() + width);
+            width == 2 ? inkspin::WriteBE16(&data[data.size() - 2], std::uint16_t(value))
+                       : inkspin::WriteBE32(&data[data.size() - 4], value);
         };
         for (int word : {int(vertices.size()), int(texturedTriangles.size()), int(colouredTriangles.size()), colourTags, 0, 0, 0})
-            put16(word);
+            put(word, 2);
         for (const auto& v : vertices)
             for (int c : v)
-                put16(c);
-        for (const auto& t : texturedTriangles) {
-            for (int i : t)
-                put16(i);
-            data.resize(data.size() + 40 - 6, 0);
-        }
-        for (const auto& t : colouredTriangles) {
-            for (int i : t)
-                put16(i);
-            data.resize(data.size() + 24 - 6, 0);
+                put(c, 2);
+        // Each triangle's three indices, then the rest of its record (40 bytes textured, 24 coloured) zeroed.
+        for (const auto& [triangles, size] : {std::pair{&texturedTriangles, 40}, std::pair{&colouredTriangles, 24}}) {
+            for (const auto& t : *triangles) {
+                for (int i : t)
+                    put(i, 2);
+                data.resize(data.size() + size - 6, 0);
+            }
         }
         data.resize(data.size() + 8 * static_cast<std::size_t>(colourTags), 0);
-        put32(static_cast<std::int64_t>(textures.size()));
+        put(std::uint32_t(textures.size()), 4);
         for (const auto& t : textures) {
-            put32(t[0]);
-            put32(t[1]);
+            put(t[0], 4);
+            put(t[1], 4);
             data.resize(data.size() + static_cast<std::size_t>(t[0]) * static_cast<std::size_t>(t[1]) * 3, 0);
         }
         return data;

@@ -1,9 +1,8 @@
 // Vertex and normal arrays of hand-built objects: scaling, area-weighted normals over both kinds of triangle,
-// unused vertices, and failures.
+// unused vertices and degenerate faces. Failed allocations are covered by the view's start (FrameLoopTest).
 #include "support/data/ObjectModule.h"
 #include "support/data/VertexArrays.h"
 #include "support/memory/MemoryPool.h"
-#include "support/memory/MemoryPoolTesting.h"
 #include "tests/support/ObjectBuilder.h"
 
 #include <gtest/gtest.h>
@@ -61,23 +60,6 @@ TEST(VertexArraysTest, ScaledVerticesAndAreaWeightedNormals)
     Arrays zero(b, 0.0f); // degenerate faces give zero normals, not NaN
     for (int k = 0; k < 5; ++k)
         EXPECT_VECTOR(zero.normals[k], 0, 0, 0);
-}
-
-TEST(VertexArraysTest, EmptyObjectAndFailures)
-{
-    ObjectBuilder empty;
-    Arrays a(empty, 0.1f);
-    EXPECT_NE(a.vertices, nullptr);
-    EXPECT_NE(a.normals, nullptr);
-    EXPECT_EQ(ObjectMakeVertexArray(nullptr, 1.0f), nullptr);
-    EXPECT_EQ(ObjectMakeNormalArray(&a.record, nullptr), nullptr);
-
-    const std::size_t blocks = MemoryLiveBlockCount();
-    MemorySetFailAfter(0);
-    EXPECT_EQ(ObjectMakeVertexArray(&a.record, 1.0f), nullptr);
-    EXPECT_EQ(ObjectMakeNormalArray(&a.record, a.vertices), nullptr);
-    MemorySetFailAfter(-1);
-    EXPECT_EQ(MemoryLiveBlockCount(), blocks);
 }
 
 } // namespace
