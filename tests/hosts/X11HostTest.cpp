@@ -1,5 +1,5 @@
 // The saver on a real X server (an Xvfb of its own, started by tests/common/with-xvfb.sh): its own window, foreign
-// windows of every kind of visual, resizes, pauses, signals and windows that are not there.
+// windows of every kind of visual, resizes, hiding, pauses, signals and windows that are not there.
 #include "tests/common/Subprocess.h"
 #include "tests/common/TestEnvironment.h"
 
@@ -12,13 +12,35 @@
 #include <algorithm>
 #include <csignal>
 #include <functional>
-#include <optional>
 
 #include <unistd.h>
 
 namespace {
 
-const Pixel kBlack = {0, 0, 0};
+using Image = std::vector<Pixel>;
+
+// The share of the image's pixels of one kind.
+double Share(const Image& image, PixelKind kind)
+{
+    return double(std::count_if(image.begin(), image.end(), [kind](const Pixel& p) { return Classify(p) == kind; }))
+        / double(std::max<std::size_t>(image.size(), 1));
+}
+
+// What /proc says of the process: the processor time it has used (user and system, in clock ticks), and whether
+// it catches `signal` (its handler is installed).
+long CpuTicks(int pid)
+{
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    long utime = 0, stime = 0;
+    std::sscanf(stat.c_str() + stat.rfind(')') + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
+    return utime + stime;
+}
+bool Catches(int pid, int signal)
+{
+    const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+    const std::size_t at = status.find("SigCgt:");
+    return at != std::string::npos && (std::stoull(status.substr(at + 7), nullptr, 16) >> (signal - 1) & 1) != 0;
+}
 
 class X11HostTest : public ::testing::Test {
 protected:
@@ -36,10 +58,15 @@ protected:
         return std::make_unique<BackgroundProcess>(arguments,
                                                    std::vector<std::string>{"XSCREENSAVER_WINDOW=" + screenSaverWindow});
     }
+    void endWith(BackgroundProcess& saver, int signal)
+    {
+        saver.signal(signal);
+        EXPECT_EQ(saver.wait(3.0).status, 0);
+    }
 
     // A mapped window with black background, of the first 24-bit TrueColor GL visual that `wanted` accepts
     // (0 when the server has none).
-    Window makeWindow(int width, int height, std::function<bool(int doubleBuffered, int depth)> wanted)
+    Window makeWindow(int width, int height, std::function<bool(int doubleBuffered, int depth)> wanted = AnyDepth)
     {
         XVisualInfo templ{};
         templ.screen = DefaultScreen(dpy);
@@ -63,12 +90,15 @@ protected:
         XFree(list);
         return w;
     }
-    Window makeDepthWindow(int width, int height) { return makeWindow(width, height, [](int, int d) { return d >= 16; }); }
+    static bool AnyDepth(int, int depth) { return depth >= 16; }
 
-    // Polls the window until `done` holds for its pixels (up to 10 s); returns the last picture.
-    std::vector<Pixel> waitFor(Window w, std::function<bool(const std::vector<Pixel>&)> done)
+    // Polls the window until `done` holds for its pixels (up to 10 s; by default until the lattice covers half of
+    // it, about a second into the intro); returns the last picture.
+    Image waitFor(Window w, std::function<bool(const Image&)> done = [](const Image& i) {
+        return Share(i, PixelKind::Shade) > 0.5;
+    })
     {
-        std::vector<Pixel> pixels;
+        Image pixels;
         for (int i = 0; i < 100 && (pixels.empty() || !done(pixels)); ++i) {
             usleep(100000);
             XWindowAttributes a{};
@@ -86,41 +116,27 @@ protected:
         }
         return pixels;
     }
-    // Until the lattice covers half the window (about a second into the intro, when the rays have widened).
-    std::vector<Pixel> waitForLattice(Window w)
-    {
-        return waitFor(w, [](const std::vector<Pixel>& image) { return count(image, PixelKind::Shade) > image.size() / 2; });
-    }
-    static std::size_t count(const std::vector<Pixel>& image, PixelKind kind)
-    {
-        return std::count_if(image.begin(), image.end(), [kind](const Pixel& p) { return Classify(p) == kind; });
-    }
 
-    void endWith(BackgroundProcess& saver, int signal)
+    // The top-level window titled "Inkspin", or 0.
+    Window findOwnWindow()
     {
-        saver.signal(signal);
-        EXPECT_EQ(saver.wait(3.0).status, 0);
+        Window root, parent, *children = nullptr, found = 0;
+        unsigned count = 0;
+        XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count);
+        for (unsigned i = 0; i < count && !found; ++i) {
+            char* name = nullptr;
+            if (XFetchName(dpy, children[i], &name) && name != nullptr) {
+                found = std::string(name) == "Inkspin" ? children[i] : 0;
+                XFree(name);
+            }
+        }
+        XFree(children);
+        return found;
     }
 
     Display* dpy = nullptr;
     TemporaryConfigHome config;
 };
-
-Window FindWindowNamed(Display* dpy, const char* title)
-{
-    Window root, parent, *children = nullptr, found = 0;
-    unsigned count = 0;
-    XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count && !found; ++i) {
-        char* name = nullptr;
-        if (XFetchName(dpy, children[i], &name) && name != nullptr) {
-            found = std::string(name) == title ? children[i] : 0;
-            XFree(name);
-        }
-    }
-    XFree(children);
-    return found;
-}
 
 TEST_F(X11HostTest, OwnWindowShowsTheLatticeAndEndsOnSigterm)
 {
@@ -128,80 +144,58 @@ TEST_F(X11HostTest, OwnWindowShowsTheLatticeAndEndsOnSigterm)
     Window w = 0;
     for (int i = 0; i < 50 && !w; ++i) {
         usleep(100000);
-        w = FindWindowNamed(dpy, "Inkspin");
+        w = findOwnWindow();
     }
     ASSERT_NE(w, 0u) << saver->wait(0).err;
     XWindowAttributes a{};
     XGetWindowAttributes(dpy, w, &a);
     EXPECT_EQ(a.width, WidthOfScreen(DefaultScreenOfDisplay(dpy)) * 2 / 3);
-    const std::vector<Pixel> image = waitForLattice(w);
-    EXPECT_EQ(count(image, PixelKind::Other), 0u);
-    EXPECT_GT(count(image, PixelKind::Outline), 0u);
-    EXPECT_GT(count(image, PixelKind::Background), 0u);
+    const Image image = waitFor(w);
+    EXPECT_EQ(Share(image, PixelKind::Other), 0.0);
+    EXPECT_GT(Share(image, PixelKind::Outline) * Share(image, PixelKind::Background), 0.0);
     endWith(*saver, SIGTERM);
-    EXPECT_EQ(FindWindowNamed(dpy, "Inkspin"), 0u);
+    EXPECT_EQ(findOwnWindow(), 0u);
 }
 
 TEST_F(X11HostTest, DrawsIntoForeignWindowsOfEveryKind)
 {
-    struct Kind {
-        const char* name;
-        std::function<bool(int, int)> wanted;
-    };
-    const Kind kinds[] = {
+    const std::pair<const char*, std::function<bool(int, int)>> kinds[] = {
         {"single-buffered with depth", [](int db, int depth) { return !db && depth >= 16; }},
         {"double-buffered with depth", [](int db, int depth) { return db && depth >= 16; }},
         {"double-buffered without depth", [](int db, int depth) { return db && depth == 0; }},
         {"single-buffered without depth", [](int db, int depth) { return !db && depth == 0; }},
     };
     int tried = 0;
-    for (const Kind& kind : kinds) {
-        const Window w = makeWindow(240, 180, kind.wanted);
+    for (const auto& [name, wanted] : kinds) {
+        const Window w = makeWindow(240, 180, wanted);
         if (w == 0)
             continue;
         ++tried;
-        SCOPED_TRACE(kind.name);
+        SCOPED_TRACE(name);
         auto saver = inkspin({"-window-id", std::to_string(w)});
-        const std::vector<Pixel> image = waitForLattice(w);
-        EXPECT_EQ(count(image, PixelKind::Other), 0u);
+        const Image image = waitFor(w);
+        EXPECT_EQ(Share(image, PixelKind::Other), 0.0);
         // Without a depth test the outline pass inks every back edge: more ink than shade (measured: 1.7 times),
         // where a drawing with depth inks only the silhouette (0.1 to 0.2 times the shade).
-        EXPECT_LT(count(image, PixelKind::Outline), count(image, PixelKind::Shade) / 2);
+        EXPECT_LT(Share(image, PixelKind::Outline), Share(image, PixelKind::Shade) / 2);
         endWith(*saver, SIGTERM);
         XDestroyWindow(dpy, w);
     }
     EXPECT_GE(tried, 2) << "the server offers too few kinds of visual";
 }
 
-TEST_F(X11HostTest, RootIsTheScreenSaverWindowAndResizesReachTheView)
+TEST_F(X11HostTest, ResizedHiddenAndPausedTheScreenSaverWindowKeepsUp)
 {
-    const Window w = makeDepthWindow(160, 120);
-    auto saver = inkspin({"--root"}, std::to_string(w));
-    waitForLattice(w);
+    const Window w = makeWindow(160, 120);
+    auto saver = inkspin({"--root"}, std::to_string(w)); // -root draws into $XSCREENSAVER_WINDOW
+    waitFor(w);
     XResizeWindow(dpy, w, 320, 200);
     XSync(dpy, False);
     // The new area gets drawn: no pixel of the window's own black background stays in the far corner.
-    const std::vector<Pixel> image = waitFor(w, [](const std::vector<Pixel>& i) { return !(i.back() == kBlack); });
+    Image image = waitFor(w, [](const Image& i) { return !(i.back() == Pixel{0, 0, 0}); });
     EXPECT_EQ(image.size(), 320u * 200u);
-    EXPECT_EQ(count(image, PixelKind::Other), 0u);
-    endWith(*saver, SIGINT);
-    XDestroyWindow(dpy, w);
-}
+    EXPECT_EQ(Share(image, PixelKind::Other), 0.0);
 
-// Processor time (user and system, in clock ticks) the process has used so far.
-long CpuTicks(int pid)
-{
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    long utime = 0, stime = 0;
-    std::sscanf(stat.c_str() + stat.rfind(')') + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
-    return utime + stime;
-}
-
-TEST_F(X11HostTest, HiddenItWaitsAndAfterAPauseItStartsAfresh)
-{
-    const Window w = makeDepthWindow(200, 150);
-    auto saver = inkspin({"-window-id", std::to_string(w)});
-    waitForLattice(w);
     XUnmapWindow(dpy, w);
     XSync(dpy, False);
     usleep(300000);
@@ -210,26 +204,16 @@ TEST_F(X11HostTest, HiddenItWaitsAndAfterAPauseItStartsAfresh)
     EXPECT_LE(CpuTicks(saver->pid()) - before, 2) << "drawing goes on while nobody can see it";
     XMapWindow(dpy, w);
     XSync(dpy, False);
-    waitForLattice(w);
+    waitFor(w);
 
     saver->signal(SIGSTOP);
     usleep(1500000);
     saver->signal(SIGCONT);
     // The intro starts over: the lattice is a point again instead of jumping ahead by the time of the pause.
-    const std::vector<Pixel> image = waitFor(
-        w, [](const std::vector<Pixel>& i) { return count(i, PixelKind::Background) > i.size() / 2; });
-    EXPECT_GT(count(image, PixelKind::Background), image.size() / 2);
-    EXPECT_TRUE(saver->running());
-    endWith(*saver, SIGTERM);
+    image = waitFor(w, [](const Image& i) { return Share(i, PixelKind::Background) > 0.5; });
+    EXPECT_GT(Share(image, PixelKind::Background), 0.5);
+    endWith(*saver, SIGINT);
     XDestroyWindow(dpy, w);
-}
-
-// Whether the process catches `signal` (its handler is installed), from /proc.
-bool Catches(int pid, int signal)
-{
-    const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
-    const std::size_t at = status.find("SigCgt:");
-    return at != std::string::npos && (std::stoull(status.substr(at + 7), nullptr, 16) >> (signal - 1) & 1) != 0;
 }
 
 TEST_F(X11HostTest, EveryEndingSignalEndsCleanlyEvenAtOnce)
@@ -246,8 +230,7 @@ TEST_F(X11HostTest, EveryEndingSignalEndsCleanlyEvenAtOnce)
 TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
 {
     ExpectOneLineError(inkspin({"-window-id", "0x7ffffff"})->wait(5.0), 1, "0x7ffffff");
-
-    const Window w = makeDepthWindow(120, 90);
+    const Window w = makeWindow(120, 90);
     auto saver = inkspin({"-window-id", std::to_string(w)});
     usleep(700000);
     ASSERT_TRUE(saver->running());
