@@ -2,6 +2,7 @@
 
 #include "support/memory/MemoryPoolTesting.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -53,15 +54,13 @@ ManualClock::~ManualClock() { WallClockSetSource({}); }
 
 namespace {
 
-Pixel ToPixel(float r, float g, float b)
+// Whether the pixel shows the colour (0 to 1 per channel, clamped) within `tolerance` per channel.
+bool Shows(const Pixel& p, float r, float g, float b, int tolerance)
 {
-    auto byte = [](float v) { return static_cast<int>(std::lround(std::fmin(std::fmax(v, 0.0f), 1.0f) * 255.0f)); };
-    return {byte(r), byte(g), byte(b)};
-}
-
-bool Near(const Pixel& a, const Pixel& b, int tolerance)
-{
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+    auto off = [tolerance](int channel, float v) {
+        return std::abs(channel - int(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f))) > tolerance;
+    };
+    return !off(p.r, r) && !off(p.g, g) && !off(p.b, b);
 }
 
 } // namespace
@@ -70,14 +69,20 @@ PixelKind Classify(const Pixel& p, const RGBColour& shade)
 {
     if (p == kDefaultBackground)
         return PixelKind::Background;
-    if (p == ToPixel(0.33f, 0.28f, 0.23f))
+    if (Shows(p, 0.33f, 0.28f, 0.23f, 0))
         return PixelKind::Outline;
     for (const float intensity : {0.6f, 0.9f, 1.0f}) {
         const float texel = std::round(intensity * 255.0f) / 255.0f;
-        if (Near(p, ToPixel(shade.r * texel, shade.g * texel, shade.b * texel), 2))
+        if (Shows(p, shade.r * texel, shade.g * texel, shade.b * texel, 2))
             return PixelKind::Shade;
     }
     return PixelKind::Other;
+}
+
+double Share(const std::vector<Pixel>& image, PixelKind kind, const RGBColour& shade)
+{
+    const auto n = std::count_if(image.begin(), image.end(), [&](const Pixel& p) { return Classify(p, shade) == kind; });
+    return double(n) / double(std::max<std::size_t>(image.size(), 1));
 }
 
 void ViewTest::SetUp()

@@ -60,6 +60,8 @@ inline constexpr RGBColour kDefaultShade = {1.0f, 0.85f, 0.71f};
 // 0.6, 0.9 or 1.0 (the default bands, through the 8-bit texel), within rounding.
 enum class PixelKind { Background, Outline, Shade, Other };
 PixelKind Classify(const Pixel& p, const RGBColour& shade = kDefaultShade);
+// The share (0 to 1) of the image's pixels of one kind.
+double Share(const std::vector<Pixel>& image, PixelKind kind, const RGBColour& shade = kDefaultShade);
 
 // Every test of the view: a temporary config home, a manual clock, a headless context provider.
 class ViewTest : public ::testing::Test {

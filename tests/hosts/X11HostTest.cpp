@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <functional>
 
@@ -18,13 +17,6 @@
 namespace {
 
 using Image = std::vector<Pixel>;
-
-// The share of the image's pixels of one kind.
-double Share(const Image& image, PixelKind kind)
-{
-    return double(std::count_if(image.begin(), image.end(), [kind](const Pixel& p) { return Classify(p) == kind; }))
-        / double(std::max<std::size_t>(image.size(), 1));
-}
 
 // What /proc says of the process: the processor time it has used (user and system, in clock ticks), and whether
 // it catches `signal` (its handler is installed).

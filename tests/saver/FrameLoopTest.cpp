@@ -146,16 +146,13 @@ TEST_F(FrameLoopTest, SizesReachTheGeometryAndTheProjection)
     EXPECT_EQ(VideoGetHeight(), 600) << "a resize records the new size, not the old";
 
     // A zero side counts as 1, so the start-up projection stays finite.
-    struct Case {
-        float width, height;
-        double aspect;
-    };
-    for (const Case c : {Case{0, 200, 1.0 / 200.0}, Case{320, 0, 320.0}}) {
-        auto view = startView(int(c.width), int(c.height), [](InkspinView& v) { v.gZoomBackground = 0; });
+    for (const auto& [width, height] : {std::pair{0, 200}, std::pair{320, 0}}) {
+        auto view = startView(width, height, [](InkspinView& v) { v.gZoomBackground = 0; });
         float projection[16];
         glGetFloatv(GL_PROJECTION_MATRIX, projection);
         const double f = 1.0 / std::tan(45.0 / 2.0 * std::numbers::pi / 180.0);
-        EXPECT_NEAR(projection[0], f / c.aspect, 1e-5 * f / c.aspect) << c.width << "x" << c.height;
+        const double aspect = std::max(width, 1) / double(std::max(height, 1));
+        EXPECT_NEAR(projection[0], f / aspect, 1e-5 * f / aspect) << width << "x" << height;
     }
 }
 

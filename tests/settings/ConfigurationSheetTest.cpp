@@ -36,13 +36,11 @@ protected:
         ViewTest::TearDown();
     }
 
-    // A sheet for a new view of `preferences` (lines under [General]), or of the golden file `golden`.
-    void open(const std::string& preferences = "", const char* golden = nullptr)
+    // A sheet for a new view of the preferences file `text`.
+    void open(const std::string& text = "")
     {
-        config_->writePreferences(preferences);
-        if (golden != nullptr)
-            std::filesystem::copy_file(std::filesystem::path(INKSPIN_GOLDEN_DIR) / golden, config_->preferencesFile(),
-                                       std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::create_directories(config_->preferencesFile().parent_path());
+        std::ofstream(config_->preferencesFile()) << text;
         view = makeView();
         reopen();
     }
@@ -63,7 +61,7 @@ protected:
 
 TEST_F(ConfigurationSheetTest, OpensWithTheFieldsAndSavingUnchangedWritesThemBackExactly)
 {
-    open("", "preferences-custom.conf"); // every value off its default: extremes, off the grid, out of range
+    open(Golden("preferences-custom.conf")); // every value off its default: extremes, off the grid, out of range
     EXPECT_FALSE(view->backgroundZoomCheckbox->state());
     EXPECT_FALSE(view->backgroundZoomSlider->isEnabled());
     EXPECT_TRUE(view->backgroundColorWell->isEnabled());
@@ -131,7 +129,7 @@ TEST_F(ConfigurationSheetTest, CheckboxesEnableTheirControlsAndPositionsKeepThei
     EXPECT_EQ(view->shadeStartPositionSlider->intValue(), 3);
 
     // A file with the start beyond the end opens with both at the start; saving stores that and rebuilds.
-    open("InkspinShadeStartPosition=25\nInkspinShadeEndPosition=10\n");
+    open("[General]\nInkspinShadeStartPosition=25\nInkspinShadeEndPosition=10\n");
     EXPECT_EQ(view->gShadeEndPosition, 10);
     EXPECT_EQ(view->shadeEndPositionSlider->intValue(), 25);
     press("saveButton");
@@ -141,7 +139,7 @@ TEST_F(ConfigurationSheetTest, CheckboxesEnableTheirControlsAndPositionsKeepThei
 
 TEST_F(ConfigurationSheetTest, DefaultsTouchOnlyTheControlsUntilSaved)
 {
-    open("", "preferences-custom.conf");
+    open(Golden("preferences-custom.conf"));
     const std::string before = savedFile();
     press("defaultsButton");
     EXPECT_TRUE(view->backgroundZoomSlider->isEnabled());
