@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -55,6 +56,8 @@ TEST_P(GoldenFrames, MatchTheReference)
     const ProcessResult r = RunProcess({INKSPIN_BINARY, "--render", frames.string(), "--frames",
                                         std::to_string(golden.frames), "--size", "160x90", "--rate", "0.5"});
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(frames), fs::directory_iterator()), golden.frames);
     char last[32];
     std::snprintf(last, sizeof last, "frame-%04d.png", golden.frames - 1);
     const RgbImage actual = ReadPng((frames / last).string());
