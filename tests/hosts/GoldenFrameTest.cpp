@@ -25,33 +25,23 @@ constexpr int kTolerance = 3;
 constexpr double kMaxDiffering = 0.005;
 
 struct Golden {
-    const char* name;
-    const char* preferences;
-    int frames; // at 0.5 Hz, each frame is 134 ticks: the intro (1,571 ticks) is over after 12
+    const char* name; // frames/NAME.png, rendered with the preferences file frames/NAME.conf if there is one
+    int frames;       // at 0.5 Hz, each frame is 134 ticks: the intro (1,571 ticks) is over after 12
 };
 
-const Golden kGoldens[] = {
-    {"intro", "", 6},
-    {"defaults", "", 14},
-    {"zoom-off", "InkspinBackgroundEnabled=false\n", 14},
-    {"outlines-off", "InkspinOutlinesEnabled=false\n", 14},
-    {"custom",
-     "InkspinBackgroundScale=0.75\nInkspinBackgroundColorRed=0.2\nInkspinBackgroundColorGreen=0.25\n"
-     "InkspinBackgroundColorBlue=0.4\nInkspinOutlinesColorRed=0.95\nInkspinOutlinesColorGreen=0.9\n"
-     "InkspinOutlinesColorBlue=0.5\nInkspinOutlinesWidth=4.5\nInkspinShadeColorRed=0.5\n"
-     "InkspinShadeColorGreen=0.8\nInkspinShadeColorBlue=1\nInkspinShadeStartPosition=6\n"
-     "InkspinShadeEndPosition=14\nInkspinShadeStartIntensity=0.3\nInkspinShadeEndIntensity=0.95\n"
-     "InkspinShadeLevels=3\n",
-     14},
-};
+const Golden kGoldens[] = {{"intro", 6}, {"defaults", 14}, {"zoom-off", 14}, {"outlines-off", 14}, {"custom", 14}};
 
 class GoldenFrames : public ::testing::TestWithParam<Golden> {};
 
 TEST_P(GoldenFrames, MatchTheReference)
 {
     const Golden& golden = GetParam();
+    const fs::path directory = fs::path(INKSPIN_GOLDEN_DIR) / "frames";
     TemporaryConfigHome config;
-    config.writePreferences(golden.preferences);
+    const fs::path preferences = directory / (std::string(golden.name) + ".conf");
+    config.writePreferences("");
+    if (fs::exists(preferences))
+        fs::copy_file(preferences, config.preferencesFile(), fs::copy_options::overwrite_existing);
     const fs::path frames = config.path() / "frames";
     const ProcessResult r = RunProcess({INKSPIN_BINARY, "--render", frames.string(), "--frames",
                                         std::to_string(golden.frames), "--size", "160x90", "--rate", "0.5"});
@@ -63,7 +53,7 @@ TEST_P(GoldenFrames, MatchTheReference)
     const RgbImage actual = ReadPng((frames / last).string());
     ASSERT_EQ(actual.width, 160);
 
-    const fs::path reference = fs::path(INKSPIN_GOLDEN_DIR) / "frames" / (std::string(golden.name) + ".png");
+    const fs::path reference = directory / (std::string(golden.name) + ".png");
     std::string error;
     if (std::getenv("INKSPIN_UPDATE_GOLDEN") != nullptr) {
         ASSERT_TRUE(WritePng(reference.string(), actual.width, actual.height, actual.rgb, &error)) << error;
