@@ -27,16 +27,19 @@ TEST_F(ObjectModuleTest, IdsGrowToTheLimitAndRestartOnlyWhenAllAreGone)
     EXPECT_EQ(ModuleName(1), exact);
     EXPECT_EQ(ModuleName(2), longer.substr(0, 254));
     EXPECT_EQ(ModuleName(77), nullptr);
-    ModuleDelete(1);
+    ModuleDelete(2);
     ModuleDelete(77); // unknown id: no effect
-    EXPECT_EQ(ModuleCreate("c"), 3) << "ids below the highest are not reused";
-    for (int i = 4; i <= 255; ++i)
+    EXPECT_EQ(ModuleCreate("c"), 2) << "one above the highest live id";
+    EXPECT_EQ(ModuleCreate("d"), 3);
+    ModuleDelete(2);
+    EXPECT_EQ(ModuleCreate("e"), 4) << "ids below the highest are not reused";
+    for (int i = 5; i <= 255; ++i)
         ASSERT_EQ(ModuleCreate("m"), i);
     for (std::uint32_t id = 3; id < 255; ++id)
         ModuleDelete(id);
     const std::size_t live = MemoryLiveBlockCount();
-    EXPECT_EQ(ModuleCreate("full"), 0) << "modules 2 and 255 alive";
-    ModuleDelete(2);
+    EXPECT_EQ(ModuleCreate("full"), 0) << "modules 1 and 255 alive";
+    ModuleDelete(1);
     EXPECT_EQ(ModuleCreate("full"), 0) << "module 255 alone";
     EXPECT_EQ(MemoryLiveBlockCount(), live - 1) << "a refused create allocates nothing";
     ModuleDelete(255);
