@@ -27,7 +27,9 @@ void PreferencesSetFloat(const char* key, float value, const char* domain);
 void PreferencesSetInt(const char* key, std::int32_t value, const char* domain);
 
 // Writes pending sets to disk; the next copy rereads the file as other processes left it. False when pending sets
-// could not be written, or there is no location at all.
+// could not be written, or there is no location at all. After such a failure this process's later copies still see
+// the values that were not written (QSettings keeps them with its cached state of the file, and offers no way to drop
+// them); other processes read the file as it is. No caller loads again after a failed save.
 bool PreferencesAppSynchronize(const char* domain);
 
 // The file that holds a domain, or an empty string when there is no location.
