@@ -84,8 +84,9 @@ TEST_F(PackedDataTest, EveryTruncationAndCorruptionFailsCleanly)
     }
 }
 
-// Hand-made objects that lie about their layout are refused before anything reads through them.
-TEST_F(PackedDataTest, MalformedObjectsAreRefused)
+// Hand-made objects: a good one loads with every region in place; those that lie about their layout are refused
+// before anything reads through them.
+TEST_F(PackedDataTest, HandMadeObjectsLoadInPlaceAndLiesAreRefused)
 {
     ObjectBuilder good;
     good.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
@@ -94,7 +95,16 @@ TEST_F(PackedDataTest, MalformedObjectsAreRefused)
     good.colourTags = 1;
     good.textures = {{2, 2}};
     const std::vector<std::uint8_t> data = good.bytes();
-    EXPECT_EQ(LoadStored(data, data.size()), 1);
+    // Stored data is used in place: the record points into `data`, each region where the layout puts it.
+    PackedDataDescriptor stored = StoredDescriptor(data);
+    const std::uint8_t module = ModuleCreate("layout");
+    VertexArrayObject record{};
+    ASSERT_EQ(ObjectLoadVA(module, &record, &stored), 1);
+    auto at = [&data](const void* p) { return static_cast<const std::uint8_t*>(p) - data.data(); };
+    EXPECT_EQ(at(record.offColTags), 14 + 3 * 6 + 40 + 24);
+    EXPECT_EQ(at(record.nTextures), 14 + 3 * 6 + 40 + 24 + 8);
+    EXPECT_EQ(at(record.offTxtData), 14 + 3 * 6 + 40 + 24 + 8 + 4);
+    ModuleDelete(module);
     for (std::size_t length = 0; length < data.size(); ++length)
         EXPECT_EQ(LoadStored(data, length), 0) << "length " << length;
 
