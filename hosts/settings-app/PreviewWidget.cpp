@@ -61,11 +61,8 @@ void PreviewWidget::paintGL()
 {
     if (!started_)
         return;
-    if (driver_.secondsUntilNextFrame() <= 0.0) {
-        driver_.frame();
+    if (driver_.secondsUntilNextFrame() <= 0.0 && driver_.frame())
         ++frames_;
-        emit frameDrawn();
-    }
     scheduleNextFrame();
 }
 

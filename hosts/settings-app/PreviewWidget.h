@@ -27,15 +27,12 @@ public:
 
     InkspinView& view() { return view_; }
     bool started() const { return started_; }
-    // Frames drawn (host calls made) since the start.
+    // Frames the view drew since the start (host calls that drew nothing do not count).
     long framesDrawn() const { return frames_; }
     void stop();
 
     bool makeCurrentContext() override;
     void setDrawableSize(int, int) override {} // the framebuffer follows the widget
-
-signals:
-    void frameDrawn();
 
 protected:
     void initializeGL() override;
