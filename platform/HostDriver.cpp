@@ -1,5 +1,7 @@
 #include "platform/HostDriver.h"
 
+#include <algorithm>
+
 bool HostDriver::start(Rect frame, bool isPreview)
 {
     if (!view_.initWithFrame(frame, isPreview))
@@ -22,7 +24,8 @@ double HostDriver::secondsUntilNextFrame() const
 bool HostDriver::frame()
 {
     view_.animateOneFrame();
-    const auto interval = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(view_.animationTimeInterval()));
+    const double seconds = std::max(view_.animationTimeInterval(), minimumInterval_);
+    const auto interval = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     nextFrame_ += interval;
     const auto now = Clock::now();
     if (nextFrame_ < now)

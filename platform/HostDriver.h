@@ -21,6 +21,10 @@ public:
     bool frame();
     // stopAnimation, when started.
     void stop();
+    // The least time between two frames, in seconds (XScreenSaver's --delay): frames come at the longer of this and
+    // the view's own interval. The view's animation still advances by its own clock, so fewer frames show the same
+    // motion. 0 (the default) leaves the view's interval.
+    void setMinimumInterval(double seconds) { minimumInterval_ = seconds; }
     // Restarts the schedule and the animation, for a host that was paused: the view's clock starts afresh instead
     // of racing to catch up with the pause.
     void restart();
@@ -29,5 +33,6 @@ private:
     using Clock = std::chrono::steady_clock;
     ScreenSaverView& view_;
     bool started_ = false;
+    double minimumInterval_ = 0.0;
     Clock::time_point nextFrame_{};
 };

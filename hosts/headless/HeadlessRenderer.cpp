@@ -2,6 +2,7 @@
 
 #include "hosts/headless/EglContext.h"
 #include "hosts/headless/PngWriter.h"
+#include "platform/FrameRateOverlay.h"
 #include "platform/HostDriver.h"
 #include "platform/WallClock.h"
 #include "saver/InkspinView.h"
@@ -84,6 +85,7 @@ int RenderFrames(const RenderOptions& options, std::string* error)
     try {
         InkspinView view;
         HostDriver driver(view);
+        FrameRateOverlay overlay;
         const Rect frame = {0.0f, 0.0f, static_cast<float>(options.width), static_cast<float>(options.height)};
         if (!driver.start(frame, false) || !context) {
             *error = "no OpenGL context: " + (contextError.empty() ? std::string("the view could not be made") : contextError);
@@ -97,7 +99,11 @@ int RenderFrames(const RenderOptions& options, std::string* error)
         }
         for (long i = 0; status == 0 && i < options.frames; ++i) {
             clock.advance();
-            driver.frame();
+            if (driver.frame() && options.showFrameRate) {
+                const WallTime now = clock.now();
+                overlay.frameDrawn(static_cast<double>(now.seconds) + static_cast<double>(now.microseconds) / 1e6);
+                overlay.draw(context->width(), context->height());
+            }
             const std::vector<std::uint8_t> pixels = context->readPixelsRGB();
             if (!WritePng(FramePath(options.directory, i), context->width(), context->height(), pixels, error))
                 status = 1;

@@ -14,6 +14,7 @@ struct RenderOptions {
     int width = 1280;
     int height = 720;
     double rate = 67.0; // host calls per simulated second
+    bool showFrameRate = false; // the frame rate (on the simulated clock) drawn over each frame
 };
 
 // 0 on success; 1, with a one-line reason, when the directory cannot be made or written, or no OpenGL context

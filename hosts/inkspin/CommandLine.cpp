@@ -1,9 +1,9 @@
 #include "hosts/inkspin/CommandLine.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <cstdio>
+#include <map>
 
 namespace {
 
@@ -21,11 +21,11 @@ bool ParseLong(const std::string& text, long* value, int base = 10)
     return error == std::errc() && end == text.data() + text.size();
 }
 
-bool ParseRate(const std::string& text, double* value)
+bool ParseDouble(const std::string& text, double low, double high, double* value)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size() && *value >= kMinRate
-        && *value <= kMaxRate;
+    return !text.empty() && error == std::errc() && end == text.data() + text.size() && std::isfinite(*value)
+        && *value >= low && *value <= high;
 }
 
 bool ParseSize(const std::string& text, int* width, int* height)
@@ -41,7 +41,123 @@ bool ParseSize(const std::string& text, int* width, int* height)
     return true;
 }
 
+// #rrggbb, or r,g,b with each part a decimal from 0 to 1.
+bool ParseColour(const std::string& text, float rgb[3])
+{
+    if (text.size() == 7 && text[0] == '#') {
+        for (int i = 0; i < 3; ++i) {
+            long byte = 0;
+            if (!ParseLong(text.substr(1 + 2 * i, 2), &byte, 16) || byte < 0)
+                return false;
+            rgb[i] = static_cast<float>(byte) / 255.0f;
+        }
+        return true;
+    }
+    std::size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t comma = i < 2 ? text.find(',', start) : text.size();
+        double part = 0.0;
+        if (comma == std::string::npos || !ParseDouble(text.substr(start, comma - start), 0.0, 1.0, &part))
+            return false;
+        rgb[i] = static_cast<float>(part);
+        start = comma + 1;
+    }
+    return true;
+}
+
+// As the preferences store writes a float: the shortest text that reads back bit for bit.
+std::string FloatText(float value)
+{
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, error == std::errc() ? end : text);
+}
+
+std::string RangeText(const OptionSpec& option)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%g to %g", option.low, option.high);
+    return text;
+}
+
+// A value for one of the table's options; false with the reason.
+bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::string& text, CommandLine* line,
+               std::string* error)
+{
+    const std::string quoted = spelled + ": '" + Printable(text) + "' ";
+    switch (option.kind) {
+    case OptionKind::Decimal: {
+        double value = 0.0;
+        if (!ParseDouble(text, option.low, option.high, &value)) {
+            *error = quoted + "is not a number from " + RangeText(option);
+            return false;
+        }
+        line->settings.emplace_back(option.keys[0], FloatText(static_cast<float>(value)));
+        return true;
+    }
+    case OptionKind::Whole: {
+        long value = 0;
+        if (!ParseLong(text, &value) || value < option.low || value > option.high) {
+            *error = quoted + "is not a whole number from " + RangeText(option);
+            return false;
+        }
+        if (option.keys[0] != nullptr)
+            line->settings.emplace_back(option.keys[0], std::to_string(value));
+        else
+            line->delayMicroseconds = value; // the one host option with a value
+        return true;
+    }
+    case OptionKind::Colour: {
+        float rgb[3];
+        if (!ParseColour(text, rgb)) {
+            *error = quoted + "is not a colour: #rrggbb, or r,g,b with each from 0 to 1";
+            return false;
+        }
+        for (int i = 0; i < 3; ++i)
+            line->settings.emplace_back(option.keys[i], FloatText(rgb[i]));
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
+// The table's option that `word` (one dash, no value) names, and whether it was the --no- form of a toggle.
+const OptionSpec* FindOption(const std::string& word, bool* negated)
+{
+    for (const OptionSpec& option : SaverOptions()) {
+        if (word == std::string("-") + option.name) {
+            *negated = false;
+            return &option;
+        }
+        if (option.kind == OptionKind::Toggle && word == std::string("-no-") + option.name) {
+            *negated = true;
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
+
+std::string Printable(const std::string& text)
+{
+    std::string out;
+    for (const unsigned char c : text) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c < 0x20 || c == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
 
 bool ParseWindowId(const std::string& text, unsigned long* id)
 {
@@ -55,49 +171,68 @@ bool ParseWindowId(const std::string& text, unsigned long* id)
 
 std::string UsageText()
 {
-    return "usage: inkspin [-window | -root | -window-id ID]\n"
-           "       inkspin --render DIR [--frames N] [--size WxH] [--rate HZ]\n"
-           "       inkspin --help | --version\n"
-           "\n"
-           "  -window          run in a window of its own (the default); q or Esc ends it\n"
-           "  -root            draw on the root window, or on $XSCREENSAVER_WINDOW when that is set\n"
-           "  -window-id ID    draw into an existing window (decimal or 0x hex)\n"
-           "  --render DIR     render frames headless into DIR/frame-0000.png ... (no display needed)\n"
-           "  --frames N       number of frames to render (default 300)\n"
-           "  --size WxH       frame size in pixels, each side 1 to 16384 (default 1280x720)\n"
-           "  --rate HZ        simulated host calls per second, 0.01 to 1000 (default 67)\n"
-           "\n"
-           "Every option may be written with one dash or two. Settings come from\n"
-           "${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf; change them\n"
-           "with inkspin-settings, a window with a live preview and the Options sheet.\n";
+    std::string text =
+        "usage: inkspin [-window] [-root] [-window-id ID] [SETTINGS] [--fps] [--delay MICROSECONDS]\n"
+        "       inkspin --render DIR [--frames N] [--size WxH] [--rate HZ] [SETTINGS] [--fps]\n"
+        "       inkspin --help | --version\n"
+        "\n"
+        "  -window          run in a window of its own (the default); q or Esc ends it\n"
+        "  -root            draw on the root window, or on $XSCREENSAVER_WINDOW when that is set\n"
+        "  -window-id ID    draw into an existing window (decimal or 0x hex)\n"
+        "                   -window-id wins over -root, and -root over -window\n"
+        "  --render DIR     render frames headless into DIR/frame-0000.png ... (no display needed)\n"
+        "  --frames N       number of frames to render (default 300)\n"
+        "  --size WxH       frame size in pixels, each side 1 to 16384 (default 1280x720)\n"
+        "  --rate HZ        simulated host calls per second, 0.01 to 1000 (default 67)\n"
+        "\n"
+        "Settings, for this run only (the preferences file is left as it is):\n";
+    for (const OptionSpec& option : SaverOptions()) {
+        std::string name = std::string("  --") + option.name;
+        if (option.kind == OptionKind::Toggle)
+            name += ", --no-" + std::string(option.name);
+        else if (*option.valueName != '\0')
+            name += std::string(" ") + option.valueName;
+        std::string help = option.help;
+        if (option.kind == OptionKind::Decimal || option.kind == OptionKind::Whole)
+            help += " (" + RangeText(option) + ", default " + DefaultText(option) + ")";
+        else if (option.kind == OptionKind::Colour)
+            help += " (default " + DefaultText(option) + ")";
+        else if (option.kind == OptionKind::Toggle)
+            help += std::string(" (default ") + (option.defaultValue != 0.0 ? "on" : "off") + ")";
+        text += name.size() < 26 ? name + std::string(26 - name.size(), ' ') : name + "\n" + std::string(26, ' ');
+        text += help + "\n";
+    }
+    text += "\n"
+            "A COLOUR is #rrggbb, or r,g,b with each part from 0 to 1. Every option may be written with one dash or\n"
+            "two. Settings come from the command line, then from\n"
+            "${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf, then the built-in defaults; change\n"
+            "the file with inkspin-settings, a window with a live preview and the Options sheet.\n";
+    return text;
 }
 
 bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* result, std::string* error)
 {
     CommandLine line;
-    bool render = false, window = false, frames = false, size = false, rate = false;
-    std::string windowOption;     // the window option given, to name it in a conflict
-    std::vector<std::string> seen; // options given so far, spelled with one dash
+    bool render = false, root = false, window = false, windowId = false, renderOnly = false;
+    std::string renderOnlyOption, windowOption;
+    std::map<std::string, std::string> seen; // option (one dash, the no- of a toggle dropped) -> as spelled
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string option = arguments[i];
+        const std::string& spelled = arguments[i];
+        std::string option = spelled;
         if (option.rfind("--", 0) == 0)
             option = option.substr(1); // every option also spelled with two dashes
-        // The last of two conflicting options must not win silently.
-        const bool windowMode = option == "-window" || option == "-root" || option == "-window-id";
-        if (windowMode && !windowOption.empty()) {
-            *error = arguments[i] + ": cannot be combined with " + windowOption;
+        bool negated = false;
+        const OptionSpec* tabled = FindOption(option, &negated);
+        const std::string base = tabled != nullptr ? std::string("-") + tabled->name : option;
+        // Hosts add -root (and lockers -window) to whatever the user wrote: those repeat harmlessly.
+        if (seen.count(base) != 0 && option != "-root" && option != "-window") {
+            *error = Printable(spelled) + (seen[base] == spelled ? ": given twice" : ": cannot be combined with " + seen[base]);
             return false;
         }
-        if (std::find(seen.begin(), seen.end(), option) != seen.end()) {
-            *error = arguments[i] + ": given twice";
-            return false;
-        }
-        seen.push_back(option);
-        if (windowMode)
-            windowOption = arguments[i];
+        seen[base] = spelled;
         auto value = [&](std::string* out) {
             if (i + 1 >= arguments.size()) {
-                *error = arguments[i] + ": a value is missing";
+                *error = Printable(spelled) + ": a value is missing";
                 return false;
             }
             *out = arguments[++i];
@@ -110,70 +245,69 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         } else if (option == "-version") {
             result->mode = RunMode::Version;
             return true;
+        } else if (tabled != nullptr) {
+            if (tabled->kind == OptionKind::Toggle) {
+                line.settings.emplace_back(tabled->keys[0], negated ? "false" : "true");
+            } else if (tabled->kind == OptionKind::Switch) {
+                line.showFrameRate = true; // --fps, the one switch of the table
+            } else if (!value(&text) || !TakeValue(*tabled, spelled, text, &line, error)) {
+                return false;
+            }
         } else if (option == "-render") {
             if (!value(&line.render.directory))
                 return false;
             if (line.render.directory.empty()) {
-                *error = arguments[i - 1] + ": the directory is empty";
+                *error = Printable(spelled) + ": the directory is empty";
                 return false;
             }
             render = true;
-            line.mode = RunMode::Render;
-        } else if (option == "-frames") {
+        } else if (option == "-frames" || option == "-size" || option == "-rate") {
+            if (!value(&text))
+                return false;
+            renderOnly = true;
+            renderOnlyOption = spelled;
             long n = 0;
-            if (!value(&text))
-                return false;
-            if (!ParseLong(text, &n) || n < 1 || n > kMaxFrames) {
-                *error = arguments[i - 1] + ": '" + text + "' is not a frame count from 1 to 100000000";
+            if (option == "-frames" && (!ParseLong(text, &n) || n < 1 || n > kMaxFrames)) {
+                *error = Printable(spelled) + ": '" + Printable(text) + "' is not a frame count from 1 to 100000000";
                 return false;
             }
-            line.render.frames = n;
-            frames = true;
-        } else if (option == "-size") {
-            if (!value(&text))
-                return false;
-            if (!ParseSize(text, &line.render.width, &line.render.height)) {
-                *error = arguments[i - 1] + ": '" + text + "' is not a size WxH with sides from 1 to 16384";
+            if (option == "-frames")
+                line.render.frames = n;
+            if (option == "-size" && !ParseSize(text, &line.render.width, &line.render.height)) {
+                *error = Printable(spelled) + ": '" + Printable(text) + "' is not a size WxH with sides from 1 to 16384";
                 return false;
             }
-            size = true;
-        } else if (option == "-rate") {
-            if (!value(&text))
-                return false;
-            if (!ParseRate(text, &line.render.rate)) {
-                *error = arguments[i - 1] + ": '" + text + "' is not a rate from 0.01 to 1000 Hz";
+            if (option == "-rate" && !ParseDouble(text, kMinRate, kMaxRate, &line.render.rate)) {
+                *error = Printable(spelled) + ": '" + Printable(text) + "' is not a rate from 0.01 to 1000 Hz";
                 return false;
             }
-            rate = true;
-        } else if (option == "-window") {
-            line.mode = RunMode::Window;
-            window = true;
-        } else if (option == "-root") {
-            line.mode = RunMode::Root;
-            window = true;
+        } else if (option == "-window" || option == "-root") {
+            (option == "-root" ? root : window) = true;
+            windowOption = spelled;
         } else if (option == "-window-id") {
             if (!value(&text))
                 return false;
             if (!ParseWindowId(text, &line.windowId)) {
-                *error = arguments[i - 1] + ": '" + text + "' is not a window id";
+                *error = Printable(spelled) + ": '" + Printable(text) + "' is not a window id";
                 return false;
             }
-            line.mode = RunMode::WindowId;
-            window = true;
+            windowId = true;
+            windowOption = spelled;
         } else {
-            *error = arguments[i] + ": unknown option; usage: inkspin [-window | -root | -window-id ID] or "
-                                    "inkspin --render DIR [--frames N] [--size WxH] [--rate HZ]";
+            *error = Printable(spelled) + ": unknown option; see inkspin --help for the options";
             return false;
         }
     }
-    if (render && window) {
-        *error = "--render: cannot be combined with a window option";
+    if (render && !windowOption.empty()) {
+        *error = Printable(windowOption) + ": cannot be combined with --render";
         return false;
     }
-    if (!render && (frames || size || rate)) {
-        *error = std::string(frames ? "--frames" : size ? "--size" : "--rate") + ": only goes with --render";
+    if (!render && renderOnly) {
+        *error = Printable(renderOnlyOption) + ": only goes with --render";
         return false;
     }
+    line.mode = render ? RunMode::Render : windowId ? RunMode::WindowId : root ? RunMode::Root : RunMode::Window;
+    line.render.showFrameRate = line.showFrameRate;
     *result = line;
     return true;
 }

@@ -1,16 +1,21 @@
 // The inkspin command line.
 //
-//   inkspin --render DIR [--frames N] [--size WxH] [--rate HZ]   headless, into PNG files
-//   inkspin [-window | -root | -window-id ID]                      on the X display (every option also with --)
+//   inkspin [-window] [-root] [-window-id ID] [SETTINGS] [--fps] [--delay US]     on the X display
+//   inkspin --render DIR [--frames N] [--size WxH] [--rate HZ] [SETTINGS] [--fps]  headless, into PNG files
 //   inkspin --help | --version
 //
-// Parsing never touches the display or the file system. Bad input yields one line naming the argument; so does an
-// option given twice, or two window options (the last one winning silently would surprise).
+// Every option may be written with one dash or two. The window options combine as XScreenSaver and other lockers
+// pass them: -window-id wins over -root, and -root over -window (its own window, the default). SETTINGS are the
+// options of the table in Options.h; they hold for this run only. Parsing never touches the display or the file
+// system. Bad input yields one line naming the argument (control characters escaped); so does an option given
+// twice, except -root and -window, which hosts add to whatever the user wrote.
 #pragma once
 
 #include "hosts/headless/HeadlessRenderer.h"
+#include "hosts/inkspin/Options.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class RunMode { Help, Version, Render, Window, Root, WindowId };
@@ -19,6 +24,10 @@ struct CommandLine {
     RunMode mode = RunMode::Window;
     RenderOptions render;
     unsigned long windowId = 0;
+    // The settings given: preference key and the text the preferences file would hold for it.
+    std::vector<std::pair<std::string, std::string>> settings;
+    bool showFrameRate = false;                               // --fps, also in render.showFrameRate
+    long delayMicroseconds = kDefaultDelayMicroseconds;       // --delay, 0 to 100,000
 };
 
 // False, with `error` set to one line naming the bad argument, when the arguments make no sense.
@@ -28,3 +37,6 @@ std::string UsageText();
 
 // A window id as X clients write it: decimal, or hexadecimal with 0x; 1 to 0xFFFFFFFF (X ids are 32 bits).
 bool ParseWindowId(const std::string& text, unsigned long* id);
+
+// The text as one printable line: control characters and backslashes escaped (\n, \x1b, \\).
+std::string Printable(const std::string& text);

@@ -1,6 +1,8 @@
 // inkspin: the saver's program. Renders headless with --render, otherwise runs on the X display.
 #include "hosts/inkspin/CommandLine.h"
 #include "hosts/x11/X11Host.h"
+#include "platform/PreferencesStore.h"
+#include "saver/PreferenceKeys.h"
 
 #include <cstdio>
 #include <string>
@@ -19,6 +21,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "inkspin: %s (see inkspin --help)\n", error.c_str());
         return 2;
     }
+    // The command line's settings hold over the preferences file for this run, and are never saved.
+    for (const auto& [key, text] : line.settings)
+        PreferencesSetOverride(key.c_str(), text, PreferenceKeys::kDomain);
     switch (line.mode) {
     case RunMode::Help:
         std::fputs(UsageText().c_str(), stdout);
@@ -29,13 +34,13 @@ int main(int argc, char** argv)
     case RunMode::Render: {
         const int status = RenderFrames(line.render, &error);
         if (status != 0)
-            std::fprintf(stderr, "inkspin: %s\n", error.c_str());
+            std::fprintf(stderr, "inkspin: %s\n", Printable(error).c_str());
         return status;
     }
     default: {
         const int status = RunOnDisplay(line, &error);
         if (status != 0)
-            std::fprintf(stderr, "inkspin: %s\n", error.c_str());
+            std::fprintf(stderr, "inkspin: %s\n", Printable(error).c_str());
         return status;
     }
     }

@@ -1,9 +1,11 @@
 #include "hosts/x11/SignalPipe.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <initializer_list>
 
@@ -52,4 +54,19 @@ HostSignal SignalPipeTake()
         }
     }
     return result;
+}
+
+bool SignalPipeAwaitTerminate(int milliseconds)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        if (SignalPipeTake() == HostSignal::Terminate)
+            return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        if (left <= 0)
+            return false;
+        pollfd fd = {gPipe[0], POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(left));
+    }
 }

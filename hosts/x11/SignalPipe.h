@@ -10,3 +10,5 @@ bool SignalPipeInstall();
 int SignalPipeDescriptor();
 // The most urgent signal that arrived since the last call (Terminate before Continue), draining the pipe.
 HostSignal SignalPipeTake();
+// Waits up to `milliseconds` for SIGTERM, SIGINT or SIGHUP; true when one came (a Continue on the way is dropped).
+bool SignalPipeAwaitTerminate(int milliseconds);

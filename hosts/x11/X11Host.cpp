@@ -4,6 +4,7 @@
 #include "hosts/x11/SaverWindow.h"
 #include "hosts/x11/SignalPipe.h"
 #include "hosts/x11/XErrorTrap.h"
+#include "platform/FrameRateOverlay.h"
 #include "platform/HostDriver.h"
 #include "saver/InkspinView.h"
 
@@ -11,6 +12,7 @@
 
 #include <poll.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -19,13 +21,22 @@ namespace {
 
 enum class Outcome { Running, Done, Failed };
 
+// How long a host that destroyed the window may take to send the signal that goes with it.
+constexpr int kSignalGraceMilliseconds = 500;
+
 struct Session {
     Display* display;
     SaverWindow target;
     GlxContext* context;
     HostDriver* driver;
+    FrameRateOverlay* overlay; // null without --fps
     std::string* error;
 };
+
+double MonotonicSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 // Handles every queued event; says whether to go on.
 Outcome HandleEvents(Session& s)
@@ -78,19 +89,25 @@ Outcome Run(Session& s)
 {
     const int xfd = ConnectionNumber(s.display);
     for (;;) {
-        const Outcome outcome = HandleEvents(s);
-        if (outcome != Outcome::Running)
-            return outcome;
-        const std::string problem = XErrorTrapPoll();
-        if (!problem.empty()) {
-            *s.error = "the window cannot be drawn into any more: " + problem;
-            return Outcome::Failed;
-        }
+        // The signal first: XScreenSaver sends SIGTERM and destroys the window at once, and the end it asked for
+        // is a clean one whichever of the two is seen first.
         const HostSignal signal = SignalPipeTake();
         if (signal == HostSignal::Terminate)
             return Outcome::Done;
         if (signal == HostSignal::Continue)
             s.driver->restart();
+        Outcome outcome = HandleEvents(s);
+        if (outcome == Outcome::Running) {
+            const std::string problem = XErrorTrapPoll();
+            if (!problem.empty()) {
+                *s.error = "the window cannot be drawn into any more: " + problem;
+                outcome = Outcome::Failed;
+            }
+        }
+        if (outcome == Outcome::Failed && SignalPipeAwaitTerminate(kSignalGraceMilliseconds))
+            return Outcome::Done;
+        if (outcome != Outcome::Running)
+            return outcome;
 
         // Sleep on the X connection and the signal pipe until the next frame is due (or, while nobody can see the
         // window, until something happens); anything that wakes us early goes round the loop again.
@@ -103,8 +120,13 @@ Outcome Run(Session& s)
             poll(fds, 2, s.target.visible ? static_cast<int>(std::ceil(wait * 1000.0)) : -1);
             continue;
         }
-        if (s.driver->frame())
+        if (s.driver->frame()) {
+            if (s.overlay != nullptr) {
+                s.overlay->frameDrawn(MonotonicSeconds());
+                s.overlay->draw(s.target.width, s.target.height);
+            }
             s.context->present(); // only a frame that was drawn: the back buffer is undefined otherwise
+        }
     }
 }
 
@@ -136,7 +158,10 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
                 HostDriver driver(view);
                 if (driver.start({0.0f, 0.0f, static_cast<float>(target.width), static_cast<float>(target.height)}, false)) {
                     context->present(); // the background colour shows at once
-                    Session session{display, target, context.get(), &driver, error};
+                    driver.setMinimumInterval(static_cast<double>(line.delayMicroseconds) / 1e6);
+                    FrameRateOverlay overlay;
+                    Session session{display, target, context.get(), &driver, line.showFrameRate ? &overlay : nullptr,
+                                    error};
                     status = Run(session) == Outcome::Done ? 0 : 1;
                     driver.stop(); // after a vanished window, the errors this raises are trapped and dropped
                 } else {

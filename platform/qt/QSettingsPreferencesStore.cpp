@@ -74,8 +74,18 @@ OpenFile* Open(const char* domain, bool forWriting)
     return &file;
 }
 
+// Overrides by domain and key.
+std::map<std::pair<std::string, std::string>, std::string>& Overrides()
+{
+    static std::map<std::pair<std::string, std::string>, std::string> overrides;
+    return overrides;
+}
+
 std::optional<std::string> CopyText(const char* key, const char* domain)
 {
+    const auto overridden = Overrides().find({domain, key});
+    if (overridden != Overrides().end())
+        return QString::fromStdString(overridden->second).trimmed().toStdString();
     OpenFile* file = Open(domain, false);
     if (file == nullptr)
         return std::nullopt;
@@ -122,6 +132,11 @@ std::string PreferencesFilePath(const char* domain)
 {
     const std::string directory = ConfigDirectory();
     return directory.empty() ? std::string() : directory + "/" + domain + ".conf";
+}
+
+void PreferencesSetOverride(const char* key, const std::string& text, const char* domain)
+{
+    Overrides()[{domain, key}] = text;
 }
 
 std::optional<bool> PreferencesCopyBool(const char* key, const char* domain)

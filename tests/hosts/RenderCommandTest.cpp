@@ -46,13 +46,29 @@ TEST_F(RenderCommandTest, BadArgumentsNameTheArgumentAndWriteNothing)
         {{"--render", dir, "--rate", "1e-13"}, "--rate"},
         {{"--render", dir, "--rate", "1001"}, "--rate"},
         {{"--render", dir, "--render", dir}, "--render"},
-        {{"-root", "-window-id", "5"}, "-window-id"},
+        {{"--render", dir, "-root"}, "-root"},
+        {{"-window-id", "5", "-window-id", "6"}, "-window-id"},
         {{"-window-id", "0x100200001"}, "-window-id"},
         {{"--render", dir, "--frames"}, "--frames"},
         {{"--render"}, "--render"},
         {{"--render", dir, "--sparkle"}, "--sparkle"},
         {{"--frames", "3"}, "--frames"},
         {{"-fullscreen"}, "-fullscreen"},
+        {{"--render", dir, "--sparkle\nx"}, "--sparkle\\nx"}, // a newline in an argument stays on one line
+        // The settings: out of range, malformed, contradicting each other.
+        {{"--render", dir, "--zoom-factor", "4.01"}, "--zoom-factor"},
+        {{"--render", dir, "--outline-width", "nan"}, "--outline-width"},
+        {{"--render", dir, "--dark-brightness", "1e999"}, "--dark-brightness"},
+        {{"--render", dir, "--levels", "0"}, "--levels"},
+        {{"--render", dir, "--dark-band-end", "3.5"}, "--dark-band-end"},
+        {{"--render", dir, "--bright-band-start", "33"}, "--bright-band-start"},
+        {{"--render", dir, "--delay", "-1"}, "--delay"},
+        {{"--render", dir, "--background-colour", "#12345"}, "--background-colour"},
+        {{"--render", dir, "--ink-colour", "1,0"}, "--ink-colour"},
+        {{"--render", dir, "--shade-colour", "0,0,1.5"}, "--shade-colour"},
+        {{"--render", dir, "--shade-colour", "#gg0000"}, "--shade-colour"},
+        {{"--render", dir, "--zoom", "--no-zoom"}, "--no-zoom"},
+        {{"--render", dir, "--levels", "2", "-levels", "3"}, "-levels"},
     };
     for (const Case& c : cases) {
         ExpectOneLineError(inkspin(c.arguments, {"DISPLAY="}), 2, c.named);
