@@ -202,6 +202,37 @@ TEST_F(X11HostTest, ResizedHiddenAndPausedTheScreenSaverWindowKeepsUp)
     XDestroyWindow(dpy, w);
 }
 
+// Window options as XScreenSaver's programs combine them: xscreensaver-settings runs `--root --window-id ID` for its
+// preview pane with $XSCREENSAVER_WINDOW naming another window, lockers add -root to -window. -window-id wins over
+// -root, -root over -window. The daemon ends a hack with SIGTERM and destroys its window at once, in either order:
+// a clean end, status 0 and not a word.
+TEST_F(X11HostTest, WindowOptionsCombineAndSigtermWinsOverTheWindowsEnd)
+{
+    for (const bool idWins : {true, false}) {
+        const Window pane = makeWindow(160, 120), other = makeWindow(160, 120);
+        char id[32];
+        std::snprintf(id, sizeof id, "0x%lx", pane);
+        auto saver = idWins ? inkspin({"--root", "--window-id", id}, std::to_string(other))
+                            : inkspin({"-window", "-root", "-window"}, std::to_string(pane));
+        waitFor(pane);
+        EXPECT_EQ(Share(waitFor(other, [](const Image&) { return true; }), PixelKind::Shade), 0.0);
+        if (idWins) {
+            saver->signal(SIGTERM);
+            XDestroyWindow(dpy, pane);
+        } else {
+            XDestroyWindow(dpy, pane);
+            XSync(dpy, False);
+            usleep(50000);
+            saver->signal(SIGTERM);
+        }
+        XSync(dpy, False);
+        const ProcessResult result = saver->wait(3.0);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        XDestroyWindow(dpy, other);
+    }
+}
+
 TEST_F(X11HostTest, EveryEndingSignalEndsCleanlyEvenAtOnce)
 {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {

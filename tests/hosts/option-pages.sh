@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# XScreenSaver's description and the man page as the build wrote them from the options table: the XML is well
+# formed, every argument XScreenSaver's Settings dialog can make from it (each boolean's words, each number at its
+# low, high and default, each string at its default) is one inkspin takes, and the man pages render without a warning.
+# Usage: option-pages.sh INKSPIN XML MANPAGE...
+set -euo pipefail
+inkspin=$1 xml=$2
+shift 2
+xmllint --noout "$xml"
+for page in "$@"; do
+  mandoc -T lint -W warning "$page"
+  groff -ww -z -man "$page"
+done
+
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+export XDG_CONFIG_HOME=$dir
+taken=0
+take() {
+  # shellcheck disable=SC2068 # the dialog splits its arguments at spaces, as this does
+  if ! "$inkspin" --render "$dir/frames" --frames 1 --size 16x16 $@; then
+    echo "inkspin refused what the dialog passes: $*"
+    exit 1
+  fi
+  taken=$((taken + 1))
+}
+value() { xmllint --xpath "string($1/@$2)" "$xml"; }
+for n in $(seq "$(xmllint --xpath 'count(//boolean)' "$xml")"); do
+  for attribute in arg-set arg-unset; do
+    words=$(value "(//boolean)[$n]" "$attribute")
+    [[ -z $words ]] || take "$words"
+  done
+done
+for kind in number string; do
+  for n in $(seq "$(xmllint --xpath "count(//$kind)" "$xml")"); do
+    arg=$(value "(//$kind)[$n]" arg)
+    for attribute in low high default; do
+      v=$(value "(//$kind)[$n]" "$attribute")
+      [[ -z $v ]] || take "${arg//%/$v}"
+    done
+  done
+done
+echo "$taken arguments taken"
+[[ $taken -ge 30 ]]

@@ -1,0 +1,168 @@
+// option-pages: writes the saver's options into XScreenSaver's description and the man page, from the one table the
+// command line parses with (hosts/inkspin/Options.h), so neither can name an option, a range or a default that the
+// program does not have. The build runs it; the results are installed from the build tree.
+//
+// Usage: option-pages xml|man TEMPLATE OUTPUT [VERSION]
+// The template's line "@OPTIONS@" becomes the options; "@VERSION@" anywhere becomes VERSION.
+#include "hosts/inkspin/Options.h"
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// A decimal as XScreenSaver's dialog reads it as one: always with a point ("2.0", "0.5", "2.75").
+std::string Decimal(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    std::string result = text;
+    return result.find('.') == std::string::npos ? result + ".0" : result;
+}
+
+std::string Whole(double value) { return std::to_string(static_cast<long>(value)); }
+
+std::string Number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+bool IsShading(const OptionSpec& option)
+{
+    return option.keys[0] != nullptr && std::string(option.keys[0]).rfind("InkspinShade", 0) == 0;
+}
+
+void XmlOption(std::ostream& out, const OptionSpec& o)
+{
+    const std::string name = o.name, label = o.label;
+    switch (o.kind) {
+    case OptionKind::Toggle:
+        out << "    <boolean id=\"" << name << "\" _label=\"" << label << "\" "
+            << (o.defaultValue != 0.0 ? "arg-unset=\"--no-" : "arg-set=\"--") << name << "\"/>\n";
+        break;
+    case OptionKind::Switch:
+        out << "    <boolean id=\"" << name << "\" _label=\"" << label << "\" arg-set=\"--" << name << "\"/>\n";
+        break;
+    case OptionKind::Decimal:
+        out << "    <number id=\"" << name << "\" type=\"slider\" arg=\"--" << name << " %\"\n"
+            << "            _label=\"" << label << "\" _low-label=\"" << Decimal(o.low) << "\" _high-label=\""
+            << Decimal(o.high) << "\"\n"
+            << "            low=\"" << Decimal(o.low) << "\" high=\"" << Decimal(o.high) << "\" default=\""
+            << Decimal(std::stod(DefaultText(o))) << "\"/>\n";
+        break;
+    case OptionKind::Whole:
+        if (o.keys[0] == nullptr) { // the frame rate: XScreenSaver's inverted delay slider
+            out << "    <number id=\"" << name << "\" type=\"slider\" arg=\"--" << name << " %\"\n"
+                << "            _label=\"" << label << "\" _low-label=\"Low\" _high-label=\"High\"\n"
+                << "            low=\"" << Whole(o.low) << "\" high=\"" << Whole(o.high) << "\" default=\""
+                << DefaultText(o) << "\"\n"
+                << "            convert=\"invert\"/>\n";
+        } else {
+            out << "    <number id=\"" << name << "\" type=\"spinbutton\" arg=\"--" << name << " %\"\n"
+                << "            _label=\"" << label << "\" low=\"" << Whole(o.low) << "\" high=\"" << Whole(o.high)
+                << "\" default=\"" << DefaultText(o) << "\"/>\n";
+        }
+        break;
+    case OptionKind::Colour:
+        out << "    <string id=\"" << name << "\" _label=\"" << label << " (#rrggbb)\" arg=\"--" << name
+            << " %\" default=\"" << DefaultText(o) << "\"/>\n";
+        break;
+    }
+}
+
+// Two columns: background, outlines and the frame rate on the left, shading on the right.
+std::string XmlOptions()
+{
+    std::ostringstream out;
+    out << "  <hgroup>\n";
+    for (const bool shading : {false, true}) {
+        out << "   <vgroup>\n";
+        for (const OptionSpec& option : SaverOptions())
+            if (IsShading(option) == shading)
+                XmlOption(out, option);
+        out << "   </vgroup>\n";
+    }
+    out << "  </hgroup>";
+    return out.str();
+}
+
+// roff text: a backslash and a leading dot or quote would be read as requests; every minus is a hyphen otherwise.
+std::string Roff(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
+    }
+    if (!out.empty() && (out[0] == '.' || out[0] == '\''))
+        out = "\\&" + out;
+    return out;
+}
+
+std::string ManOptions()
+{
+    std::ostringstream out;
+    for (const OptionSpec& o : SaverOptions()) {
+        out << ".TP\n";
+        const std::string name = Roff(std::string("--") + o.name);
+        if (o.kind == OptionKind::Toggle)
+            out << ".BR " << name << " \", \" " << Roff(std::string("--no-") + o.name) << "\n";
+        else if (o.kind == OptionKind::Switch)
+            out << ".B " << name << "\n";
+        else
+            out << ".BI " << name << " \" " << o.valueName << "\"\n";
+        std::string text = Roff(o.help);
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        out << text << ".\n";
+        if (o.kind == OptionKind::Decimal || o.kind == OptionKind::Whole)
+            out << "From " << Roff(Number(o.low)) << " to " << Roff(Number(o.high)) << "; default "
+                << Roff(DefaultText(o)) << ".\n";
+        else if (o.kind == OptionKind::Colour)
+            out << "Default " << Roff(DefaultText(o)) << ".\n";
+        else
+            out << (o.defaultValue != 0.0 ? "On" : "Off") << " by default.\n";
+    }
+    return out.str();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4 || (std::string(argv[1]) != "xml" && std::string(argv[1]) != "man")) {
+        std::fputs("usage: option-pages xml|man TEMPLATE OUTPUT [VERSION]\n", stderr);
+        return 2;
+    }
+    std::ifstream in(argv[2]);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in) {
+        std::fprintf(stderr, "option-pages: cannot read %s\n", argv[2]);
+        return 1;
+    }
+    std::string page = text.str();
+    const std::string options = std::string(argv[1]) == "xml" ? XmlOptions() : ManOptions();
+    for (const auto& [marker, value] : {std::pair<std::string, std::string>{"@OPTIONS@", options},
+                                        {"@VERSION@", argc > 4 ? argv[4] : ""}}) {
+        for (std::size_t at; (at = page.find(marker)) != std::string::npos;)
+            page.replace(at, marker.size(), value);
+    }
+    std::ofstream out(argv[3], std::ios::trunc);
+    out << page;
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "option-pages: cannot write %s\n", argv[3]);
+        return 1;
+    }
+    return 0;
+}
