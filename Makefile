@@ -7,7 +7,7 @@ CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DINKSPIN_WERROR=ON
 PACKAGES = cmake g++ make pkg-config \
            liblzo2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libx11-dev libpng-dev \
            qt6-base-dev libqt6opengl6-dev qt6-tools-dev libgtest-dev libbenchmark-dev xvfb xauth \
-           libxml2-utils mandoc groff-base xscreensaver
+           libxml2-utils mandoc groff-base xscreensaver xscreensaver-gl
 
 .PHONY: all deps configure build test run golden fuzz bench clean
 

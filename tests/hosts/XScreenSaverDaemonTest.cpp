@@ -1,0 +1,181 @@
+// The saver under the real XScreenSaver daemon, as a user runs it: an Xvfb of the test's own, a home whose
+// ~/.xscreensaver lists the built inkspin (mode: one), the daemon blanking and unblanking on xscreensaver-command.
+// Each blank must show the lattice within 3 s; each unblank must end inkspin within 1 s with status 0, and the
+// daemon's log must hold no line from it. The daemon refuses to launch hacks as root, so a root test runs it as
+// `nobody` with a copy of the binary in a directory that user can read.
+//
+// The daemon's helper that runs the hacks is itself killed at an unblank, so nobody would be left to see inkspin's
+// status: a small wrapper in front of it forwards the daemon's signal and writes the status to a file.
+#include "tests/common/Subprocess.h"
+#include "tests/common/TestEnvironment.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class XScreenSaverDaemonTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(access("/usr/bin/xscreensaver", X_OK), 0) << "xscreensaver is not installed (make deps installs it)";
+        char pattern[] = "/tmp/inkspin-daemon-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        fs::create_directories(root / "home");
+        fs::create_directories(root / "bin");
+        fs::permissions(root, fs::perms(0755));
+        fs::copy_file(INKSPIN_BINARY, root / "bin" / "inkspin");
+        writeWrapper();
+        std::ofstream(root / "home" / ".xscreensaver")
+            << "mode: one\nselected: 0\ntimeout: 0:30:00\nlock: False\nfade: False\nunfade: False\nsplash: False\n"
+               "programs: GL: "
+            << (root / "bin" / "inkspin-run").string() << " --root \\n\n";
+        if (getuid() == 0) {
+            const passwd* nobody = getpwnam("nobody");
+            ASSERT_NE(nobody, nullptr) << "no user nobody to run the daemon as";
+            for (const fs::path& p : {root / "home", root / "home" / ".xscreensaver"})
+                ASSERT_EQ(chown(p.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+            asUser = {"/usr/sbin/runuser", "-u", "nobody", "--"};
+        }
+        for (int n = 71; n < 99 && display.empty(); ++n)
+            if (!fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
+                display = ":" + std::to_string(n);
+        server = std::make_unique<BackgroundProcess>(std::vector<std::string>{
+            "/usr/bin/Xvfb", display, "-screen", "0", "640x480x24", "-nolisten", "tcp", "-ac"});
+        for (int i = 0; i < 100 && dpy == nullptr; ++i) {
+            usleep(50000);
+            dpy = XOpenDisplay(display.c_str());
+        }
+        ASSERT_NE(dpy, nullptr) << "Xvfb did not start on " << display;
+        daemon = std::make_unique<BackgroundProcess>(
+            command({"xscreensaver", "--no-splash", "--verbose", "--log", (root / "home" / "log").string()}));
+    }
+
+    void TearDown() override
+    {
+        if (daemon) {
+            daemon->signal(SIGTERM); // runuser passes it on to the daemon
+            daemon->wait(3.0);
+        }
+        daemon.reset();
+        if (dpy != nullptr)
+            XCloseDisplay(dpy);
+        server.reset();
+        fs::remove_all(root);
+    }
+
+    // argv run as the daemon's user, with only the environment the daemon needs.
+    std::vector<std::string> command(std::vector<std::string> argv) const
+    {
+        std::vector<std::string> full = asUser;
+        for (const std::string& word : {std::string("/usr/bin/env"), std::string("-i"), "HOME=" + (root / "home").string(),
+                                        "DISPLAY=" + display, std::string("PATH=/usr/bin:/bin")})
+            full.push_back(word);
+        full.insert(full.end(), argv.begin(), argv.end());
+        return full;
+    }
+
+    // The wrapper the daemon runs: inkspin in the background, the daemon's signal passed on, the status recorded.
+    // The sanitized build's settings are passed on too, so that its inkspin runs as it does in every other test.
+    void writeWrapper() const
+    {
+        const fs::path wrapper = root / "bin" / "inkspin-run";
+        std::ofstream out(wrapper);
+        out << "#!/bin/sh\n";
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "LD_PRELOAD"})
+            if (const char* value = std::getenv(name))
+                out << "export " << name << "='" << value << "'\n";
+        out << "\"$(dirname \"$0\")/inkspin\" \"$@\" & child=$!\n"
+               "trap 'kill -TERM $child 2>/dev/null' TERM INT HUP\n"
+               "wait $child; status=$?\n"
+               "while kill -0 $child 2>/dev/null; do wait $child; status=$?; done\n"
+               "echo $status >> \"$(dirname \"$0\")/status/ended\"\n";
+        out.close();
+        fs::permissions(wrapper, fs::perms(0755));
+        fs::create_directories(root / "bin" / "status");
+        fs::permissions(root / "bin" / "status", fs::perms(0777));
+    }
+
+    // The share of the screen that shows the lattice's shade bands.
+    double ShadeOnScreen()
+    {
+        XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), 0, 0, 640, 480, AllPlanes, ZPixmap);
+        if (image == nullptr)
+            return 0.0;
+        std::vector<Pixel> pixels;
+        for (int y = 0; y < 480; y += 2)
+            for (int x = 0; x < 640; x += 2) {
+                const unsigned long p = XGetPixel(image, x, y);
+                pixels.push_back({int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)});
+            }
+        XDestroyImage(image);
+        return Share(pixels, PixelKind::Shade);
+    }
+
+    std::vector<std::string> ended() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(root / "bin" / "status" / "ended");
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    bool xscreensaverCommand(const std::string& verb)
+    {
+        return RunProcess(command({"xscreensaver-command", verb})).status == 0;
+    }
+
+    fs::path root;
+    std::vector<std::string> asUser;
+    std::string display;
+    std::unique_ptr<BackgroundProcess> server, daemon;
+    Display* dpy = nullptr;
+};
+
+TEST_F(XScreenSaverDaemonTest, TenBlanksShowTheLatticeAndTenUnblanksEndItCleanly)
+{
+    bool activated = false;
+    for (int i = 0; i < 50 && !activated; ++i) { // the daemon takes a moment to answer
+        usleep(200000);
+        activated = xscreensaverCommand("-activate");
+    }
+    ASSERT_TRUE(activated) << "the daemon does not answer: " << ReadFile(root / "home" / "log");
+    for (int cycle = 0; cycle < 10; ++cycle) {
+        SCOPED_TRACE(::testing::Message() << "cycle " << cycle);
+        if (cycle > 0) {
+            ASSERT_TRUE(xscreensaverCommand("-activate"));
+        }
+        double shade = 0.0;
+        for (int i = 0; i < 30 && shade < 0.02; ++i) {
+            usleep(100000);
+            shade = ShadeOnScreen();
+        }
+        EXPECT_GE(shade, 0.02) << "no lattice on the screen 3 s after the blank";
+        ASSERT_TRUE(xscreensaverCommand("-deactivate"));
+        for (int i = 0; i < 20 && ended().size() < std::size_t(cycle + 1); ++i)
+            usleep(50000);
+        const std::vector<std::string> statuses = ended();
+        ASSERT_EQ(statuses.size(), std::size_t(cycle + 1)) << "inkspin still runs 1 s after the unblank";
+        EXPECT_EQ(statuses.back(), "0");
+    }
+    const std::string log = ReadFile(root / "home" / "log");
+    EXPECT_NE(log.find("inkspin"), std::string::npos) << "the daemon never ran inkspin:\n" << log;
+    for (const char* sign : {"inkspin:", "abnormally", "terminated with"})
+        EXPECT_EQ(log.find(sign), std::string::npos) << sign << " in the daemon's log:\n" << log;
+}
+
+} // namespace
