@@ -203,8 +203,8 @@ std::string UsageText()
         text += help + "\n";
     }
     text += "\n"
-            "A COLOUR is #rrggbb, or r,g,b with each part from 0 to 1. Every option may be written with one dash or\n"
-            "two. Settings come from the command line, then from\n"
+            "A COLOUR is r,g,b with each part from 0 to 1, or #rrggbb (quoted where a shell reads it). Every\n"
+            "option may be written with one dash or two. Settings come from the command line, then from\n"
             "${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf, then the built-in defaults; change\n"
             "the file with inkspin-settings, a window with a live preview and the Options sheet.\n";
     return text;

@@ -60,14 +60,14 @@ std::span<const OptionSpec> SaverOptions() { return kOptions; }
 
 std::string DefaultText(const OptionSpec& option)
 {
-    char text[32];
+    char text[64];
     switch (option.kind) {
-    case Colour: {
-        const float* c = option.defaultColour;
-        auto byte = [](float v) { return static_cast<int>(std::lround(v * 255.0f)); };
-        std::snprintf(text, sizeof text, "#%02x%02x%02x", byte(c[0]), byte(c[1]), byte(c[2]));
+    case Colour:
+        // The exact built-in colour, in the form every shell and XScreenSaver's command lines pass through as it is
+        // (a leading # would start a comment where a locker evaluates the command).
+        std::snprintf(text, sizeof text, "%g,%g,%g", static_cast<double>(option.defaultColour[0]),
+                      static_cast<double>(option.defaultColour[1]), static_cast<double>(option.defaultColour[2]));
         return text;
-    }
     case Decimal:
         // The shortest text that reads back as the default's float ("2", "0.6", "2.75").
         std::snprintf(text, sizeof text, "%g", static_cast<double>(static_cast<float>(option.defaultValue)));

@@ -36,7 +36,7 @@ struct OptionSpec {
 // Options that set preferences, then --fps and --delay, in the order --help and the dialog show them.
 std::span<const OptionSpec> SaverOptions();
 
-// The default as XScreenSaver's dialog and the man page write it: "2", "0.6", "#998573".
+// The default as XScreenSaver's dialog and the man page write it: "2", "0.6", "0.6,0.52,0.45".
 std::string DefaultText(const OptionSpec& option);
 
 // XScreenSaver's frame-rate convention: microseconds between frames. The default keeps the animation's own 1/67 s.

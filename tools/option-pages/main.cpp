@@ -70,7 +70,7 @@ void XmlOption(std::ostream& out, const OptionSpec& o)
         }
         break;
     case OptionKind::Colour:
-        out << "    <string id=\"" << name << "\" _label=\"" << label << " (#rrggbb)\" arg=\"--" << name
+        out << "    <string id=\"" << name << "\" _label=\"" << label << " (r,g,b)\" arg=\"--" << name
             << " %\" default=\"" << DefaultText(o) << "\"/>\n";
         break;
     }
