@@ -3,6 +3,7 @@
 # 1920x1080 of its own, beside its floor (bench/FloorHost.cpp) in the same run. The saver is measured over
 # SECONDS once its intro is over (25 s in), the floor over SECONDS.
 # Usage: scripts/measure-host.sh BUILD [SECONDS=15] [FLOOR_BUILD=BUILD] (an older saver can be measured beside today's floor)
+# SAVER_ARGS are passed to the saver (SAVER_ARGS="--delay 33333": 30 frames a second).
 set -euo pipefail
 build=${1:?usage: scripts/measure-host.sh BUILD [SECONDS]}
 seconds=${2:-15}
@@ -18,7 +19,8 @@ export DISPLAY=$display XDG_CONFIG_HOME=$work
 cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 presents() { tail -1 "$work/saver.err" | awk '{print ($2 > 0) ? $2 : int($4 / 2)}'; }
 
-LD_PRELOAD="$work/frame-counter.so" "$build/hosts/inkspin" -root 2>"$work/saver.err" &
+# shellcheck disable=SC2086 # SAVER_ARGS is a list of words
+LD_PRELOAD="$work/frame-counter.so" "$build/hosts/inkspin" -root ${SAVER_ARGS:-} 2>"$work/saver.err" &
 saver=$!
 sleep 25
 kill -USR1 $saver; sleep 0.2
@@ -29,5 +31,6 @@ frames1=$(presents) cpu1=$(cpu $saver) t1=$(date +%s.%N)
 kill -TERM $saver; wait $saver || true
 hz=$(getconf CLK_TCK)
 awk -v f=$((frames1 - frames0)) -v c=$((cpu1 - cpu0)) -v t0="$t0" -v t1="$t1" -v hz="$hz" \
-    'BEGIN { printf "saver: %.1f frames/s, %.1f ms of processor time per frame\n", f / (t1 - t0), 1000 * c / hz / f }'
+    'BEGIN { printf "saver: %.1f frames/s, %.1f ms of processor time per frame, %.0f%% of a core\n",
+                   f / (t1 - t0), 1000 * c / hz / f, 100 * c / hz / (t1 - t0) }'
 "$floor_build/bench/inkspin-floor" "$seconds"
