@@ -3,6 +3,8 @@
 // the golden frames' business (tests/hosts/GoldenFrameTest.cpp).
 #include "tests/common/TestEnvironment.h"
 
+#include "platform/HostDriver.h"
+
 #include "support/data/ObjectModule.h"
 #include "support/memory/MemoryPoolTesting.h"
 #include "support/video/ScreenGeometry.h"
@@ -172,3 +174,20 @@ TEST_F(FrameLoopTest, HandEditedValuesDrawSomethingDefined)
 }
 
 } // namespace
+
+// A host's --delay: the next frame is due the longer of the delay and the view's own 1/67 s after this one.
+TEST_F(FrameLoopTest, AHostsMinimumIntervalSpacesItsFrames)
+{
+    InkspinView view;
+    HostDriver driver(view);
+    ASSERT_TRUE(driver.start({0, 0, 32, 18}, false));
+    for (const double delay : {0.0, 0.25}) {
+        driver.setMinimumInterval(delay);
+        driver.restart();
+        driver.frame();
+        const double wait = driver.secondsUntilNextFrame();
+        EXPECT_LE(wait, std::max(delay, InkspinView::kAnimationInterval)) << delay;
+        EXPECT_GT(wait, std::max(delay, InkspinView::kAnimationInterval) - 0.05) << delay;
+    }
+    driver.stop();
+}
