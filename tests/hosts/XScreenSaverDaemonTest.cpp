@@ -154,7 +154,9 @@ TEST_F(XScreenSaverDaemonTest, TenBlanksShowTheLatticeAndTenUnblanksEndItCleanly
         activated = xscreensaverCommand("-activate");
     }
     ASSERT_TRUE(activated) << "the daemon does not answer: " << ReadFile(root / "home" / "log");
-    for (int cycle = 0; cycle < 10; ++cycle) {
+    // INKSPIN_DAEMON_CYCLES=100 for a longer run by hand.
+    const int cycles = std::getenv("INKSPIN_DAEMON_CYCLES") ? std::atoi(std::getenv("INKSPIN_DAEMON_CYCLES")) : 10;
+    for (int cycle = 0; cycle < cycles; ++cycle) {
         SCOPED_TRACE(::testing::Message() << "cycle " << cycle);
         if (cycle > 0) {
             ASSERT_TRUE(xscreensaverCommand("-activate"));
