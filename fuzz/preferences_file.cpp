@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (view.gPrefsLoaded != 1)
         std::abort();
     const ZoomGeometry geometry = ComputeZoomGeometry(1920, 1080, view.gBufferScale);
-    volatile std::int32_t sink = geometry.x1 - geometry.x0;
+    // The corners may be anything from INT32_MIN to INT32_MAX: their span is taken in 64 bits.
+    volatile std::int64_t sink = static_cast<std::int64_t>(geometry.x1) - geometry.x0;
     (void)sink;
     return 0;
 }

@@ -64,6 +64,7 @@ int RenderFrames(const RenderOptions& options, std::string* error)
 {
     if (!PrepareDirectory(options.directory, error))
         return 1;
+    PngWriterRemoveTemporaryOnSignals(); // an interrupted render leaves whole frames only
     const std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
     if (!RoomForFrames(long(options.width) * options.height)) {
         *error = "out of memory for frames of " + size;

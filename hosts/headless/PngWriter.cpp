@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <csetjmp>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -28,6 +29,18 @@ struct PngFailure {
 }
 
 void OnPngWarning(png_structp, png_const_charp) {} // nothing a frame's writer could act on; never printed
+
+// The temporary file being written, for the signal handler (which may only read it, and unlink).
+char gTemporary[4096];
+volatile std::sig_atomic_t gWriting = 0;
+
+void RemoveTemporaryAndEnd(int signal)
+{
+    if (gWriting)
+        unlink(gTemporary); // after the rename it names nothing any more: harmless
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
 
 // umask can only be read by setting it: read once, not at every frame.
 mode_t NewFileMode()
@@ -83,6 +96,11 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
         }
         return false;
     }
+    const bool announced = temporary.size() < sizeof gTemporary;
+    if (announced) {
+        std::memcpy(gTemporary, temporary.c_str(), temporary.size() + 1);
+        gWriting = 1;
+    }
     PngFailure failure;
     bool written = Encode(file, width, height, rgb, &failure);
     auto check = [&](bool ok) {
@@ -95,10 +113,21 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     check(fchmod(descriptor, NewFileMode()) == 0);
     check(std::fclose(file) == 0);
     check(!written || std::rename(temporary.c_str(), path.c_str()) == 0);
-    if (!written) {
+    if (!written)
         unlink(temporary.c_str());
+    gWriting = 0;
+    if (!written) {
         *error = "cannot write " + path + ": "
             + (failure.error != 0 ? std::string(std::strerror(failure.error)) : std::string(failure.message));
     }
     return written;
+}
+
+void PngWriterRemoveTemporaryOnSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporaryAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }

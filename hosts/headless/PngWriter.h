@@ -12,3 +12,8 @@
 
 // False, with a one-line reason and nothing written, when the file cannot be written completely.
 bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb, std::string* error);
+
+// From now on SIGTERM, SIGINT and SIGHUP first remove the temporary file a write has open, then end the process by
+// the same signal, as it would have ended anyway (a shell sees 143, 130, 129). For a host that writes frames until
+// it is told to stop.
+void PngWriterRemoveTemporaryOnSignals();

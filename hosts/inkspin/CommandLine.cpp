@@ -1,11 +1,15 @@
 #include "hosts/inkspin/CommandLine.h"
 
+#include "support/text/Printable.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
 
 namespace {
+
+using inkspin::Printable;
 
 constexpr int kMaxSide = 16384;
 constexpr long kMaxFrames = 100000000;
@@ -139,25 +143,6 @@ const OptionSpec* FindOption(const std::string& word, bool* negated)
 }
 
 } // namespace
-
-std::string Printable(const std::string& text)
-{
-    std::string out;
-    for (const unsigned char c : text) {
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c < 0x20 || c == 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
 
 bool ParseWindowId(const std::string& text, unsigned long* id)
 {

@@ -37,6 +37,3 @@ std::string UsageText();
 
 // A window id as X clients write it: decimal, or hexadecimal with 0x; 1 to 0xFFFFFFFF (X ids are 32 bits).
 bool ParseWindowId(const std::string& text, unsigned long* id);
-
-// The text as one printable line: control characters and backslashes escaped (\n, \x1b, \\).
-std::string Printable(const std::string& text);

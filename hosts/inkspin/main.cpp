@@ -3,6 +3,7 @@
 #include "hosts/x11/X11Host.h"
 #include "platform/PreferencesStore.h"
 #include "saver/PreferenceKeys.h"
+#include "support/text/Printable.h"
 
 #include <cstdio>
 #include <string>
@@ -34,13 +35,13 @@ int main(int argc, char** argv)
     case RunMode::Render: {
         const int status = RenderFrames(line.render, &error);
         if (status != 0)
-            std::fprintf(stderr, "inkspin: %s\n", Printable(error).c_str());
+            std::fprintf(stderr, "inkspin: %s\n", inkspin::Printable(error).c_str());
         return status;
     }
     default: {
         const int status = RunOnDisplay(line, &error);
         if (status != 0)
-            std::fprintf(stderr, "inkspin: %s\n", Printable(error).c_str());
+            std::fprintf(stderr, "inkspin: %s\n", inkspin::Printable(error).c_str());
         return status;
     }
     }

@@ -2,9 +2,12 @@
 #include "hosts/settings-app/PreviewWidget.h"
 #include "hosts/settings-app/SettingsWindow.h"
 #include "settings/SheetLoader.h"
+#include "support/text/Printable.h"
 
 #include <QApplication>
 #include <QIcon>
+
+#include <X11/Xlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,12 +31,22 @@ int main(int argc, char** argv)
             return 0;
         }
     }
-    // Without any display Qt would abort with a core; say so in one line instead.
+    // Qt aborts with a core dump when it cannot open the X display it is given (unset, empty, or not answering):
+    // find out first, and say so in one line instead.
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr
-        && (platform == nullptr || *platform == '\0')) {
-        std::fputs("inkspin-settings: no display (DISPLAY is not set); run it on a desktop, or under xvfb-run\n", stderr);
-        return 1;
+    const bool onX = (platform == nullptr || *platform == '\0') ? std::getenv("WAYLAND_DISPLAY") == nullptr
+                                                                : std::strncmp(platform, "xcb", 3) == 0;
+    if (onX) {
+        const char* name = std::getenv("DISPLAY");
+        Display* display = name != nullptr && *name != '\0' ? XOpenDisplay(nullptr) : nullptr;
+        if (display == nullptr) {
+            std::fprintf(stderr, "inkspin-settings: %s; run it on a desktop, or under xvfb-run\n",
+                         name == nullptr || *name == '\0'
+                             ? "no display (DISPLAY is not set)"
+                             : ("cannot open display \"" + inkspin::Printable(name) + "\"").c_str());
+            return 1;
+        }
+        XCloseDisplay(display);
     }
     PreviewWidget::UseCompatibilityProfile();
 

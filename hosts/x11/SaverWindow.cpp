@@ -4,6 +4,7 @@
 
 #include <GL/glx.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,8 +55,8 @@ bool MakeOwnWindow(Display* display, SaverWindow* result, std::string* error)
     XFree(visual);
 
     const Window root = RootWindow(display, screen);
-    result->width = DisplayWidth(display, screen) * 2 / 3;
-    result->height = DisplayHeight(display, screen) * 2 / 3;
+    result->width = std::max(1, DisplayWidth(display, screen) * 2 / 3); // never 0x0, even on a 1x1 screen
+    result->height = std::max(1, DisplayHeight(display, screen) * 2 / 3);
     XSetWindowAttributes attributes{};
     attributes.colormap = XCreateColormap(display, root, result->visual.visual, AllocNone);
     attributes.background_pixel = BlackPixel(display, screen);

@@ -139,13 +139,14 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
         *error = "cannot set up signal handling";
         return 1;
     }
+    XErrorTrapInstall();
     const char* name = std::getenv("DISPLAY");
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         *error = std::string("cannot open display \"") + (name ? name : "") + "\"; use --render DIR to render without one";
         return 1;
     }
-    XErrorTrapInstall();
+    XErrorTrapWatchConnection(display);
 
     int status = 1;
     SaverWindow target;

@@ -1,6 +1,10 @@
 #include "hosts/x11/XErrorTrap.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 
 namespace {
 
@@ -19,11 +23,31 @@ int RecordError(Display* display, XErrorEvent* event)
 
 // A lost connection cannot be recovered from: Xlib ends the process after this handler either way, so say it in
 // the one line every other failure gets, instead of Xlib's several.
-int ConnectionLost(Display*)
+[[noreturn]] void EndForLostConnection()
 {
     static const char message[] = "inkspin: the connection to the display was lost\n";
     [[maybe_unused]] const auto written = write(2, message, sizeof message - 1);
     _exit(1);
+}
+
+int ConnectionLost(Display*) { EndForLostConnection(); }
+
+int gConnection = -1;
+struct sigaction gPrevious[2]; // SIGSEGV, SIGBUS
+
+// The server closed the connection (end of stream) or it broke; data still waiting means it may be alive.
+bool ConnectionIsGone()
+{
+    char byte;
+    const ssize_t peeked = recv(gConnection, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
+void OnFault(int signal)
+{
+    if (gConnection >= 0 && ConnectionIsGone())
+        EndForLostConnection();
+    sigaction(signal, &gPrevious[signal == SIGSEGV ? 0 : 1], nullptr); // returning repeats the fault there
 }
 
 } // namespace
@@ -46,4 +70,14 @@ std::string XErrorTrapPoll()
         return {};
     gHaveError = false;
     return gFirstError;
+}
+
+void XErrorTrapWatchConnection(Display* display)
+{
+    gConnection = ConnectionNumber(display);
+    struct sigaction action {};
+    action.sa_handler = OnFault;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGSEGV, &action, &gPrevious[0]);
+    sigaction(SIGBUS, &action, &gPrevious[1]);
 }

@@ -8,8 +8,15 @@
 
 #include <string>
 
-// Installs the recording handler (once per process).
+// Installs the recording handler and the lost-connection ending (once per process); before XOpenDisplay, so that
+// no moment of the start is without them.
 void XErrorTrapInstall();
+
+// Parts of GLX talk to the server through XCB, which hands a lost connection back as a null reply that they do not
+// all check: a server that dies during the start made the saver crash in glXGetConfig. From this call on, a fault
+// (SIGSEGV, SIGBUS) while the connection of `display` is verifiably gone ends the process like any lost connection
+// (status 1, one line); any other fault happens again under the handler that was there before, as it would have.
+void XErrorTrapWatchConnection(Display* display);
 
 // The first error since the last call, as one line ("BadWindow (invalid Window parameter)"), or "" for none.
 // Flushes the connection first so that errors of requests already made have arrived.

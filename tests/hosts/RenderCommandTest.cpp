@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -102,6 +105,23 @@ TEST_F(RenderCommandTest, FramesReplaceWhateverStandsUnderTheirNames)
     for (const char* name : {"frame-0000.png", "frame-0001.png"}) {
         EXPECT_EQ(ReadPng((directory / name).string()).width, 32) << name;
         EXPECT_EQ(fs::status(directory / name).permissions(), fs::perms(0666 & ~umaskNow)) << "as any new file";
+    }
+}
+
+// SIGTERM or SIGINT in the middle of a render: it ends by the signal, as before, and leaves whole frames only.
+TEST_F(RenderCommandTest, AnInterruptedRenderLeavesNoPartFrame)
+{
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        const int signal = attempt % 2 ? SIGINT : SIGTERM;
+        BackgroundProcess render({INKSPIN_BINARY, "--render", directory.string(), "--frames", "100000", "--size",
+                                  "640x360"});
+        usleep(400000 + attempt * 23000); // a frame is written about every 10 ms: land anywhere in one
+        fs::create_directories(directory);   // made by the render too, unless the signal comes first
+        render.signal(signal);
+        EXPECT_EQ(render.wait(10.0).status, -1) << "ends by the signal, status " << 128 + signal << " to a shell";
+        for (const auto& entry : fs::directory_iterator(directory, fs::directory_options::skip_permission_denied))
+            EXPECT_EQ(entry.path().filename().string().rfind("frame-", 0), 0u) << "left behind: " << entry.path();
+        fs::remove_all(directory);
     }
 }
 

@@ -233,6 +233,28 @@ TEST_F(X11HostTest, WindowOptionsCombineAndSigtermWinsOverTheWindowsEnd)
     }
 }
 
+// An X server that dies at any moment of the saver's start (servers of the test's own, killed 10 to 70 ms after the
+// saver starts): one line and status 1 every time, never a crash inside GLX.
+TEST_F(X11HostTest, AServerThatDiesDuringTheStartEndsItWithOneLine)
+{
+    for (int attempt = 0; attempt < 60; ++attempt) { // a crash came in about one start of thirty
+        const std::string display = ":" + std::to_string(140 + attempt % 10);
+        BackgroundProcess server({"/usr/bin/Xvfb", display, "-screen", "0", "320x240x24", "-nolisten", "tcp"});
+        const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
+        for (int i = 0; i < 200 && access(socket.c_str(), F_OK) != 0; ++i)
+            usleep(10000);
+        auto saver = std::make_unique<BackgroundProcess>(std::vector<std::string>{INKSPIN_BINARY, "-root"},
+                                                         std::vector<std::string>{"DISPLAY=" + display});
+        usleep(10000 + attempt % 30 * 2000);
+        server.signal(SIGKILL);
+        server.wait(5.0);
+        unlink(socket.c_str()); // a killed server leaves both behind, and the next one would refuse the display
+        unlink(("/tmp/.X" + display.substr(1) + "-lock").c_str());
+        SCOPED_TRACE(::testing::Message() << "server killed " << 10 + attempt % 30 * 2 << " ms after the start");
+        ExpectOneLineError(saver->wait(10.0), 1, "inkspin: ");
+    }
+}
+
 TEST_F(X11HostTest, EveryEndingSignalEndsCleanlyEvenAtOnce)
 {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
@@ -256,7 +278,15 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
     ExpectOneLineError(saver->wait(5.0), 1, "window");
     for (const char* bad : {"garbage", "-5", "0x100200001"})
         ExpectOneLineError(inkspin({"-root"}, bad)->wait(5.0), 1, "XSCREENSAVER_WINDOW");
+    // No display, an empty one, one that does not answer, one with a newline: one line each, for both programs
+    // (Qt alone would abort with a core dump).
     ExpectOneLineError(RunProcess({INKSPIN_BINARY}, {"DISPLAY="}), 1, "use --render DIR");
+    for (const char* name : {"", ":987", ":9\n87"}) {
+        const std::string display = std::string("DISPLAY=") + name;
+        ExpectOneLineError(RunProcess({INKSPIN_BINARY, "-root"}, {display}), 1, "display");
+        ExpectOneLineError(RunProcess({INKSPIN_SETTINGS_BINARY}, {display, "QT_QPA_PLATFORM=", "WAYLAND_DISPLAY="}), 1,
+                           "display");
+    }
 }
 
 } // namespace
