@@ -75,6 +75,15 @@ std::unique_ptr<GlxContext> GlxContext::create(Display* display, Window window, 
         *error = "the window's visual has no depth buffer and OpenGL offers no framebuffer objects to draw aside";
         return nullptr;
     }
+    GLint viewport[2] = {0, 0}, renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    result->maxWidth_ = viewport[0];
+    result->maxHeight_ = viewport[1];
+    if (result->needsOffscreen_) {
+        glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+        result->maxWidth_ = std::min(result->maxWidth_, static_cast<int>(renderbuffer));
+        result->maxHeight_ = std::min(result->maxHeight_, static_cast<int>(renderbuffer));
+    }
     return result;
 }
 

@@ -26,6 +26,11 @@ public:
     // Shows the frame just drawn.
     void present();
 
+    // The largest drawable this OpenGL can draw into: its largest viewport, and its largest renderbuffer when the
+    // window's visual has no depth buffer and the drawing goes through a framebuffer object. Read when made.
+    int maxWidth() const { return maxWidth_; }
+    int maxHeight() const { return maxHeight_; }
+
     bool doubleBuffered() const { return doubleBuffered_; }
     bool offscreen() const { return framebuffer_ != 0; }
 
@@ -41,4 +46,5 @@ private:
     bool needsOffscreen_ = false;
     unsigned framebuffer_ = 0, colour_ = 0, depth_ = 0;
     int width_ = 0, height_ = 0;
+    int maxWidth_ = 0, maxHeight_ = 0;
 };

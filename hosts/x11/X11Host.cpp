@@ -38,6 +38,18 @@ double MonotonicSeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// Whether OpenGL can draw the whole window. A larger one is refused, not drawn in part: Mesa still makes the
+// window's own buffers at its full size, and one of 32767x32767 crashed inside llvmpipe.
+bool FitsOpenGL(const SaverWindow& target, const GlxContext& context, std::string* error)
+{
+    if (target.width <= context.maxWidth() && target.height <= context.maxHeight())
+        return true;
+    *error = "the window is " + std::to_string(target.width) + "x" + std::to_string(target.height)
+        + ", larger than this OpenGL can draw (" + std::to_string(context.maxWidth()) + "x"
+        + std::to_string(context.maxHeight()) + ")";
+    return false;
+}
+
 // Handles every queued event; says whether to go on.
 Outcome HandleEvents(Session& s)
 {
@@ -50,6 +62,8 @@ Outcome HandleEvents(Session& s)
                 && (event.xconfigure.width != s.target.width || event.xconfigure.height != s.target.height)) {
                 s.target.width = event.xconfigure.width;
                 s.target.height = event.xconfigure.height;
+                if (!FitsOpenGL(s.target, *s.context, s.error))
+                    return Outcome::Failed; // before OpenGL is asked for a drawable it cannot hold
                 s.driver->resize({static_cast<float>(s.target.width), static_cast<float>(s.target.height)});
             }
             break;
@@ -152,6 +166,8 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
     SaverWindow target;
     if (OpenSaverWindow(display, line, &target, error)) {
         std::unique_ptr<GlxContext> context = GlxContext::create(display, target.window, target.visual, error);
+        if (context && !FitsOpenGL(target, *context, error))
+            context.reset();
         if (context) {
             OpenGLSetContextProvider([&context](const OpenGLPixelFormat&) -> OpenGLContext* { return context.get(); });
             {
