@@ -60,6 +60,8 @@ public:
 class SheetWindow : public InterfaceObject {
 public:
     virtual void endSheet() = 0;
+    // Says, in the sheet, that its settings could not be saved and why (one line naming the file); the sheet stays.
+    virtual void showSaveFailure(const std::string& message) = 0;
 };
 
 // What the sheet needs of its hyperlink: the URL it shows and opens; nothing shows nothing and ignores clicks.

@@ -7,10 +7,12 @@
 //
 // The domain "D" lives in ${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/D.conf, INI as QSettings writes it (keys under
 // [General]; booleans true/false, numbers in decimal, floats in the shortest form that reads back bit for bit).
-// A save replaces the file atomically, keeps keys that are not ours, and is locked against other processes saving at
-// the same time. With neither XDG_CONFIG_HOME nor HOME set the store is empty and saving does nothing. An unreadable
-// file (junk, a directory in its place, no permission, a FIFO or anything but a regular file, over 1 MiB) reads as
-// empty, without being opened when it is no regular file or too big, and is left alone until the next save.
+// A save replaces the file atomically (at no moment is there no file), keeps keys that are not ours, and is locked
+// against other processes saving at the same time. With neither XDG_CONFIG_HOME nor HOME set the store is empty and
+// saving fails. An unreadable file (junk, a directory in its place, no permission, a FIFO or anything but a regular
+// file, over 1 MiB) reads as empty, without being opened when it is no regular file or too big; a save never
+// replaces a file that was not read, nor writes one that the next load could not read (over 1 MiB): it fails,
+// saying why, and leaves the file as it is. A save waits about a second at most for the lock.
 // The location is read from the environment at each call, so a test may point it elsewhere. Main thread only.
 #pragma once
 
@@ -27,10 +29,11 @@ void PreferencesSetFloat(const char* key, float value, const char* domain);
 void PreferencesSetInt(const char* key, std::int32_t value, const char* domain);
 
 // Writes pending sets to disk; the next copy rereads the file as other processes left it. False when pending sets
-// could not be written, or there is no location at all. After such a failure this process's later copies still see
+// could not be written, or there is no location at all, with `reason` (when given) set to one line that names the
+// file and what stood in the way; "" on success. After such a failure this process's later copies still see
 // the values that were not written (QSettings keeps them with its cached state of the file, and offers no way to drop
 // them); other processes read the file as it is. No caller loads again after a failed save.
-bool PreferencesAppSynchronize(const char* domain);
+bool PreferencesAppSynchronize(const char* domain, std::string* reason = nullptr);
 
 // The file that holds a domain, or an empty string when there is no location.
 std::string PreferencesFilePath(const char* domain);

@@ -8,6 +8,7 @@
 #include "saver/InkspinDefaults.h"
 
 #include <array>
+#include <tuple>
 
 namespace {
 
@@ -125,6 +126,11 @@ SheetWindow* InkspinView::configureSheet()
 
 void InkspinView::saveSettings(InterfaceObject*)
 {
+    // What a failed save must leave as it was: the view goes on showing what is stored.
+    const auto before = std::tuple(gNewZoomBackground, gNewBufferScale, gBackgroundColor, gOutlineWidth, gDrawOutlines,
+                                   gOutlineColor, gShadeLevels, gShadeStartPosition, gShadeStartIntensity,
+                                   gShadeEndPosition, gShadeEndIntensity, gShadeColor, gGenerateNewShade,
+                                   gSettingsChanged);
     ReadState(backgroundZoomCheckbox, &gNewZoomBackground);
     ReadFloat(backgroundZoomSlider, &gNewBufferScale);
     ReadColour(backgroundColorWell, &gBackgroundColor);
@@ -154,7 +160,17 @@ void InkspinView::saveSettings(InterfaceObject*)
     ReadColour(shadeColorWell, &gShadeColor);
 
     gSettingsChanged = 1;
-    savePrefs();
+    // Where the settings cannot be stored the sheet stays open and says why, the controls keeping what the user
+    // set: closing it would tell the user their settings were kept when the next start will not see them.
+    std::string reason;
+    if (!savePrefs(&reason)) {
+        std::tie(gNewZoomBackground, gNewBufferScale, gBackgroundColor, gOutlineWidth, gDrawOutlines, gOutlineColor,
+                 gShadeLevels, gShadeStartPosition, gShadeStartIntensity, gShadeEndPosition, gShadeEndIntensity,
+                 gShadeColor, gGenerateNewShade, gSettingsChanged) = before;
+        if (settingsWindow != nullptr)
+            settingsWindow->showSaveFailure(reason);
+        return;
+    }
     if (settingsWindow != nullptr)
         settingsWindow->endSheet();
 }

@@ -18,6 +18,7 @@
 #include "support/data/Vector3.h"
 
 #include <cstdint>
+#include <string>
 
 struct ModelViewMatrix {
     float v[16]; // OpenGL's column-major order: v[4 * column + row]
@@ -116,9 +117,10 @@ public:
     void initInkspin();
     void initGL();
 
-    // Preferences: loaded once per view, at creation; saved by the settings sheet.
+    // Preferences: loaded once per view, at creation; saved by the settings sheet. A save that fails returns false
+    // with one line naming the file and the reason.
     void loadPrefs();
-    void savePrefs();
+    bool savePrefs(std::string* reason = nullptr);
 
     // Cartoon renderer.
     void doMakeShadeTexture();

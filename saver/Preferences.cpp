@@ -52,7 +52,7 @@ void InkspinView::loadPrefs()
     gPrefsLoaded = 1;
 }
 
-void InkspinView::savePrefs()
+bool InkspinView::savePrefs(std::string* reason)
 {
     PreferencesSetBool(kBackgroundEnabled, gNewZoomBackground != 0, kDomain);
     PreferencesSetFloat(kBackgroundScale, gNewBufferScale, kDomain);
@@ -72,5 +72,5 @@ void InkspinView::savePrefs()
     PreferencesSetFloat(kShadeStartIntensity, gShadeStartIntensity, kDomain);
     PreferencesSetFloat(kShadeEndIntensity, gShadeEndIntensity, kDomain);
     PreferencesSetInt(kShadeLevels, gShadeLevels, kDomain);
-    PreferencesAppSynchronize(kDomain); // failures leave the fields as they are; nothing is reported
+    return PreferencesAppSynchronize(kDomain, reason); // a failure leaves the fields as they are
 }

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -50,6 +51,14 @@ bool FitsOpenGL(const SaverWindow& target, const GlxContext& context, std::strin
     return false;
 }
 
+// Ends the process at once, with the one line: any OpenGL call from here on (the view's stop deletes its textures)
+// would make Mesa take the window at its new size, which is what crashes. The system frees the rest.
+[[noreturn]] void EndWithoutOpenGL(const std::string& error)
+{
+    std::fprintf(stderr, "inkspin: %s\n", error.c_str());
+    std::_Exit(1);
+}
+
 // Handles every queued event; says whether to go on.
 Outcome HandleEvents(Session& s)
 {
@@ -63,7 +72,7 @@ Outcome HandleEvents(Session& s)
                 s.target.width = event.xconfigure.width;
                 s.target.height = event.xconfigure.height;
                 if (!FitsOpenGL(s.target, *s.context, s.error))
-                    return Outcome::Failed; // before OpenGL is asked for a drawable it cannot hold
+                    EndWithoutOpenGL(*s.error); // before OpenGL is asked for a drawable it cannot hold
                 s.driver->resize({static_cast<float>(s.target.width), static_cast<float>(s.target.height)});
             }
             break;

@@ -5,15 +5,18 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QString>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -35,8 +38,11 @@ std::string ConfigDirectory()
 // again: the next copy reads the file as it is then, whatever other processes did to it meanwhile (QSettings alone
 // would notice a change only by the file's size and modification time).
 struct OpenFile {
-    std::unique_ptr<QSettings> settings;
-    bool pending = false; // a set waits to be written
+    std::unique_ptr<QSettings> settings; // null when the file must not be read (see Unreadable)
+    // Sets waiting for the next synchronise, by key. QSettings gets them only once the save may go ahead: it writes
+    // whatever it holds when it is destroyed, so it must never hold what a refused save leaves unwritten.
+    std::map<std::string, QString> sets;
+    std::string refusal; // why a save must not touch the file, when it must not
 };
 
 std::map<std::string, OpenFile>& OpenFiles()
@@ -48,29 +54,36 @@ std::map<std::string, OpenFile>& OpenFiles()
 // Only a regular file of a sane size is ever read: opening a FIFO would block for ever, and a huge file would cost
 // its size in memory and seconds before the first frame. Missing files and directories are QSettings' business.
 constexpr off_t kMaxFileSize = 1 << 20;
+// What a save can add to a file at most: the eighteen keys with values of a float's longest text, and then some.
+constexpr off_t kMaxGrowth = 4096;
 
-bool Unreadable(const std::string& path)
+// Why the file must not be read (and so must not be replaced by a save, which would lose what it holds), or "".
+std::string Unreadable(const std::string& path)
 {
     struct stat status {};
-    return stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)
-        && (!S_ISREG(status.st_mode) || status.st_size > kMaxFileSize);
+    if (stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
+        return {};
+    if (!S_ISREG(status.st_mode))
+        return path + " is not a regular file";
+    if (status.st_size > kMaxFileSize)
+        return path + " is over 1 MiB and was not read";
+    if (access(path.c_str(), R_OK) != 0)
+        return path + " cannot be read: " + std::strerror(errno);
+    return {};
 }
 
-// The file's QSettings, for reading (null when it has no location or must not be read) or for writing (a file
-// that must not be read is removed first: the save replaces it, as the atomic rename would).
-OpenFile* Open(const char* domain, bool forWriting)
+// The file's entry: its QSettings when it may be read, made on first use.
+OpenFile* Open(const char* domain)
 {
     const std::string path = PreferencesFilePath(domain);
     if (path.empty())
         return nullptr;
-    if (OpenFiles().count(path) == 0 && Unreadable(path)) {
-        if (!forWriting)
-            return nullptr;
-        unlink(path.c_str());
-    }
     OpenFile& file = OpenFiles()[path];
-    if (!file.settings)
-        file.settings = std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat);
+    if (!file.settings && file.refusal.empty()) {
+        file.refusal = Unreadable(path);
+        if (file.refusal.empty())
+            file.settings = std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat);
+    }
     return &file;
 }
 
@@ -86,8 +99,13 @@ std::optional<std::string> CopyText(const char* key, const char* domain)
     const auto overridden = Overrides().find({domain, key});
     if (overridden != Overrides().end())
         return QString::fromStdString(overridden->second).trimmed().toStdString();
-    OpenFile* file = Open(domain, false);
+    OpenFile* file = Open(domain);
     if (file == nullptr)
+        return std::nullopt;
+    const auto set = file->sets.find(key);
+    if (set != file->sets.end())
+        return set->second.trimmed().toStdString();
+    if (!file->settings)
         return std::nullopt;
     const QVariant value = file->settings->value(QString::fromUtf8(key));
     // Values that QSettings parsed as lists (text with commas) are not numbers of any kind.
@@ -117,13 +135,78 @@ QString Format(T value)
 
 void SetText(const char* key, const QString& text, const char* domain)
 {
-    OpenFile* file = Open(domain, true);
-    if (file == nullptr)
-        return;
+    OpenFile* file = Open(domain);
+    if (file != nullptr)
+        file->sets[key] = text;
+}
+
+// Why a save of `path` cannot go ahead now, or "". QSettings takes its lock file (PATH.lock) and waits for it as
+// long as it takes: for ever on a lock path that is a FIFO or a directory, half a minute on a lock it cannot read or
+// that another host holds, as long as a busy writer needs. So the lock is tried here first, for a second at most;
+// a lock left by a dead process of this host is broken at once, as QSettings would.
+std::string LockProblem(const std::string& path)
+{
+    const std::string lockPath = path + ".lock";
+    struct stat status {};
+    if (lstat(lockPath.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return lockPath + " is in the way of the lock file (not a regular file)";
+    QLockFile lock(QString::fromStdString(lockPath));
+    if (lock.tryLock(1000)) {
+        lock.unlock(); // QSettings takes it again at once
+        return {};
+    }
+    switch (lock.error()) {
+    case QLockFile::LockFailedError:
+        return "another program holds " + lockPath;
+    case QLockFile::PermissionError:
+        return "cannot make the lock file " + lockPath + ": permission denied";
+    default:
+        return "cannot take the lock file " + lockPath;
+    }
+}
+
+// Why the file's folder cannot take a new file, or "".
+std::string FolderProblem(const std::string& path)
+{
+    const std::string directory = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+    struct stat status {};
+    if (stat(directory.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return "cannot make the folder " + directory;
+    if (access(directory.c_str(), W_OK) != 0)
+        return "cannot write in " + directory + ": " + std::strerror(errno);
+    return {};
+}
+
+// Why writing the file failed, as far as the file system tells.
+std::string WriteProblem(const std::string& path)
+{
+    if (std::string problem = FolderProblem(path); !problem.empty())
+        return problem;
+    if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0)
+        return "cannot write " + path + ": " + std::strerror(errno);
+    return "cannot write " + path;
+}
+
+// Writes the pending sets; why not, or "". A file the load did not read, or that a save could push past what the
+// next load reads, is left alone: replacing it would lose what the user has in it.
+std::string Save(const std::string& path, OpenFile& file)
+{
+    if (!file.refusal.empty())
+        return file.refusal + "; it is left as it is";
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > kMaxFileSize - kMaxGrowth)
+        return path + " is too close to 1 MiB: saved, it might be too large to be read again";
     // The directory is made only when there is something to write: reading never creates anything.
-    QDir().mkpath(QFileInfo(file->settings->fileName()).absolutePath());
-    file->settings->setValue(QString::fromUtf8(key), text);
-    file->pending = true;
+    QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
+    if (std::string problem = FolderProblem(path); !problem.empty())
+        return problem;
+    if (std::string problem = LockProblem(path); !problem.empty())
+        return problem;
+    for (const auto& [key, text] : file.sets)
+        file.settings->setValue(QString::fromStdString(key), text);
+    file.settings->sync(); // QSettings writes a temporary file and renames it: at no moment is there no file
+    // FormatError is about what was read (junk, kept as far as it made sense); only AccessError is about the write.
+    return file.settings->status() != QSettings::AccessError ? std::string() : WriteProblem(path);
 }
 
 } // namespace
@@ -183,19 +266,18 @@ void PreferencesSetFloat(const char* key, float value, const char* domain) { Set
 
 void PreferencesSetInt(const char* key, std::int32_t value, const char* domain) { SetText(key, Format(value), domain); }
 
-bool PreferencesAppSynchronize(const char* domain)
+bool PreferencesAppSynchronize(const char* domain, std::string* reason)
 {
+    std::string problem;
     const std::string path = PreferencesFilePath(domain);
+    const auto found = path.empty() ? OpenFiles().end() : OpenFiles().find(path);
     if (path.empty())
-        return false;
-    const auto found = OpenFiles().find(path);
-    if (found == OpenFiles().end())
-        return true; // nothing read, nothing to write: the next copy opens the file afresh anyway
-    bool written = true;
-    if (found->second.pending) {
-        found->second.settings->sync();
-        written = found->second.settings->status() == QSettings::NoError;
-    }
-    OpenFiles().erase(found);
-    return written;
+        problem = "neither XDG_CONFIG_HOME nor HOME is set: there is no place for the settings";
+    else if (found != OpenFiles().end() && !found->second.sets.empty())
+        problem = Save(path, found->second);
+    if (found != OpenFiles().end())
+        OpenFiles().erase(found);
+    if (reason != nullptr)
+        *reason = problem;
+    return problem.empty();
 }

@@ -210,11 +210,13 @@ TEST_F(X11HostTest, WindowOptionsCombineAndSigtermWinsOverTheWindowsEnd)
 {
     for (const bool idWins : {true, false}) {
         const Window pane = makeWindow(160, 120), other = makeWindow(160, 120);
+        XMoveWindow(dpy, other, 200, 0); // side by side: a covered window is not drawn
+        XSync(dpy, False);
         char id[32];
         std::snprintf(id, sizeof id, "0x%lx", pane);
         auto saver = idWins ? inkspin({"--root", "--window-id", id}, std::to_string(other))
                             : inkspin({"-window", "-root", "-window"}, std::to_string(pane));
-        waitFor(pane);
+        EXPECT_GT(Share(waitFor(pane), PixelKind::Shade), 0.5);
         EXPECT_EQ(Share(waitFor(other, [](const Image&) { return true; }), PixelKind::Shade), 0.0);
         if (idWins) {
             saver->signal(SIGTERM);

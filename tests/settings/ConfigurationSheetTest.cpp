@@ -8,6 +8,7 @@
 #include "settings/SheetSlider.h"
 
 #include <QDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 
@@ -82,6 +83,39 @@ TEST_F(ConfigurationSheetTest, OpensWithTheFieldsAndSavingUnchangedWritesThemBac
     EXPECT_EQ(reloaded->gBackgroundColor.g, 1e-38f);
     EXPECT_EQ(reloaded->gShadeColor.r, -3.4028235e38f);
     EXPECT_EQ(reloaded->gShadeStartPosition, std::numeric_limits<std::int32_t>::min());
+}
+
+// A Save that cannot store the settings says so in the sheet, which stays open with what the user set; the view goes
+// on showing what is stored. Once the way is clear, Save stores them and ends the sheet.
+TEST_F(ConfigurationSheetTest, AFailedSaveKeepsTheSheetOpenAndSaysWhy)
+{
+    namespace fs = std::filesystem;
+    const fs::path file = config_->preferencesFile(), folder = file.parent_path();
+    const std::pair<const char*, std::function<void()>> obstacles[] = {
+        {"a directory where the file belongs", [&] { fs::remove(file), fs::create_directories(file / "x"); }},
+        {"a file where the folder belongs", [&] { fs::remove_all(folder), std::ofstream(folder.string()); }},
+    };
+    for (const auto& [what, obstruct] : obstacles) {
+        SCOPED_TRACE(what);
+        fs::remove_all(folder);
+        open();
+        move(view->shadeLevelsSlider, 5);
+        sheet->show();
+        obstruct();
+        press("saveButton");
+        EXPECT_TRUE(sheet->isVisible()) << "the sheet stays";
+        const auto* message = sheet->findChild<QLabel*>("saveFailureLabel");
+        ASSERT_NE(message, nullptr);
+        EXPECT_TRUE(message->isVisible());
+        EXPECT_NE(message->text().toStdString().find(folder.string()), std::string::npos) << message->text().toStdString();
+        EXPECT_EQ(view->shadeLevelsSlider->intValue(), 5) << "the controls keep what the user set";
+        EXPECT_EQ(view->gShadeLevels, 1) << "the view keeps showing what is stored";
+        EXPECT_EQ(view->gSettingsChanged, 0);
+        fs::remove_all(folder);
+        press("saveButton");
+        EXPECT_FALSE(sheet->isVisible());
+        EXPECT_EQ(makeView()->gShadeLevels, 5);
+    }
 }
 
 TEST_F(ConfigurationSheetTest, OnlyTheFiveShadeParametersRebuildTheShadeTexture)

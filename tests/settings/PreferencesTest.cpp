@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <functional>
 
@@ -84,37 +85,95 @@ TEST_F(PreferencesTest, EachKeyFallsBackOnItsOwnAndLoadsOnce)
     EXPECT_EQ(view->gShadeLevels, 7) << "a second load reads nothing";
 }
 
-TEST_F(PreferencesTest, UnreadableFilesGiveDefaultsAndAreLeftAloneUntilASave)
+// A file that cannot be read gives the defaults. Junk that QSettings reads as nothing is replaced by a save; a file it
+// was not allowed to read (no permission, a FIFO, over 1 MiB, a directory) is never replaced: the save fails, naming
+// the file, and leaves it as it was.
+TEST_F(PreferencesTest, UnreadableFilesGiveDefaultsAndAreNeverLostToASave)
 {
     const fs::path file = config.preferencesFile();
-    // No permission to read: root reads any file, so the load runs in a child that gives up root for "nobody".
-    config.writePreferences("InkspinShadeLevels=5\n");
-    fs::permissions(file, fs::perms::none);
-    EXPECT_EQ(InChild([] {
-                  if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                      return 3;
-                  return LoadedView()->gShadeLevels == 1 ? 0 : 1;
-              }),
-              0);
-    const std::function<void()> unreadable[] = {
-        [&] { std::ofstream(file, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe[General\n=\x01", 29); },
-        [&] { std::ofstream(file) << "[General]\nInkspinShadeLevels="; },
-        [&] { fs::remove(file), mkfifo(file.c_str(), 0600); },   // opening it would block the load for ever
-        [&] { fs::resize_file(file, 2 << 20); },                 // reading it would cost its size
-        [&] { fs::remove(file), fs::create_directories(file); }, // nothing can be saved in its place either
+    struct Case {
+        std::function<void()> make;
+        bool replaced;
     };
-    for (const auto& make : unreadable) {
+    const Case cases[] = {
+        {[&] { std::ofstream(file, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe[General\n=\x01", 29); }, true},
+        {[&] { std::ofstream(file) << "[General]\nInkspinShadeLevels="; }, true},
+        {[&] { fs::remove(file), mkfifo(file.c_str(), 0600); }, false},   // opening it would block the load for ever
+        {[&] { fs::resize_file(file, 2 << 20); }, false},                 // reading it would cost its size
+        {[&] { fs::remove(file), fs::create_directories(file); }, false}, // nothing can be saved in its place either
+        {[&] { fs::permissions(file, fs::perms::none); }, false},         // (root reads it all the same)
+    };
+    for (const Case& c : cases) {
         fs::remove_all(file);
-        config.writePreferences("InkspinShadeLevels=5\n");
-        make();
-        auto state = [&] { return fs::is_regular_file(file) ? ReadFile(file) : std::to_string(int(fs::status(file).type())); };
+        config.writePreferences("InkspinShadeLevels=5\nSomebodyElsesKey=kept\n");
+        c.make();
+        const bool root = geteuid() == 0 && fs::is_regular_file(file) && fs::status(file).permissions() == fs::perms::none;
+        auto state = [&] { return fs::is_regular_file(file) && !root ? ReadFile(file) : std::to_string(int(fs::status(file).type())); };
         const std::string before = state();
-        EXPECT_TRUE(HasDefaults(*LoadedView())) << before.substr(0, 40);
-        EXPECT_EQ(state(), before) << "not touched until the user saves";
+        SCOPED_TRACE(before.substr(0, 40));
+        EXPECT_TRUE(root || HasDefaults(*LoadedView()));
+        EXPECT_EQ(state(), before) << "not touched by a load";
         InkspinView saver;
         saver.gShadeLevels = 6;
-        saver.savePrefs(); // replaces it without blocking on it, or fails quietly where a directory stands
-        EXPECT_TRUE(fs::is_directory(file) || LoadedView()->gShadeLevels == 6) << before.substr(0, 40);
+        std::string reason;
+        const bool saved = saver.savePrefs(&reason);
+        EXPECT_EQ(saved, c.replaced || root) << reason;
+        if (saved) {
+            EXPECT_EQ(LoadedView()->gShadeLevels, 6);
+        } else {
+            EXPECT_NE(reason.find(file.string()), std::string::npos) << reason;
+            EXPECT_EQ(state(), before) << "a save never replaces a file that was not read";
+        }
+    }
+}
+
+// Every way a save can be refused leaves the file as it was and says why, within about a second: a file the save
+// would push past what a load reads, a lock path that is no file, a lock another program holds, a folder that cannot
+// be written or made. A lock left by a dead process of this host is broken, as always.
+TEST_F(PreferencesTest, RefusedSavesSayWhyQuicklyAndChangeNothing)
+{
+    const fs::path file = config.preferencesFile(), lock = file.string() + ".lock";
+    char host[256] = "";
+    gethostname(host, sizeof host);
+    const std::string nearLimit = "[General]\nInkspinShadeLevels=7\nPadding=" + std::string((1 << 20) - 60, 'x') + "\n";
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"a file near 1 MiB", [&] { std::ofstream(file) << nearLimit; }, false},
+        {"a lock path that is a directory", [&] { fs::create_directories(lock); }, false},
+        {"a lock path that is a FIFO", [&] { mkfifo(lock.c_str(), 0600); }, false},
+        {"a lock held on another host", [&] { std::ofstream(lock) << "4242\ninkspin-settings\nelsewhere.example\n"; }, false},
+        {"a lock held here by a live process", [&] { // as QLockFile writes it: pid, program, host
+             const std::string program = fs::read_symlink("/proc/" + std::to_string(getppid()) + "/exe").filename();
+             std::ofstream(lock) << getppid() << "\n" << program << "\n" << host << "\n";
+         }, false},
+        {"a lock left here by a dead process", [&] { std::ofstream(lock) << 999999 << "\nx\n" << host << "\n"; }, true},
+        {"a folder that cannot be written", [&] { fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec); }, false},
+        {"XDG_CONFIG_HOME a file", [&] { fs::remove_all(config.path() / "inkspin"); std::ofstream(config.path() / "inkspin"); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::permissions(config.path(), fs::perms::owner_all);
+        if (fs::is_directory(config.path() / "inkspin"))
+            fs::permissions(config.path() / "inkspin", fs::perms::owner_all);
+        fs::remove_all(config.path() / "inkspin");
+        config.writePreferences("InkspinShadeLevels=7\n");
+        c.make();
+        if (geteuid() == 0 && std::string(c.what) == "a folder that cannot be written")
+            continue; // root writes anyway
+        const std::string before = ReadFile(file);
+        auto view = LoadedView();
+        view->gShadeLevels = 9;
+        std::string reason;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(view->savePrefs(&reason), c.saved) << reason;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << "the window would freeze";
+        EXPECT_EQ(reason.empty(), c.saved) << reason;
+        EXPECT_EQ(ReadFile(file) == before, !c.saved);
+        EXPECT_EQ(LoadedView()->gShadeLevels, c.saved ? 9 : before.empty() ? 1 : 7);
     }
 }
 
