@@ -18,6 +18,7 @@ mkdir -p "$build/corpus/command_line"
 printf -- '--render\nout\n--frames\n3\n--size\n96x54\n--rate\n4' > "$build/corpus/command_line/render"
 printf -- '-window-id\n0x200001' > "$build/corpus/command_line/window-id"
 printf -- '-root' > "$build/corpus/command_line/root"
+printf -- '--root\n--window-id\n0x400001\n--zoom-factor\n2.5\n--ink-colour\n#ff0000\n--shade-colour\n1,0.5,0\n--fps\n--delay\n33333' > "$build/corpus/command_line/settings"
 failed=0
 for target in packed_object preferences_file command_line; do
   echo "fuzzing $target for ${seconds}s"
