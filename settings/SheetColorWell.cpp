@@ -33,6 +33,10 @@ void SheetColorWell::setColor(const WellColour& colour)
 
 void SheetColorWell::pickColor(const QColor& colour)
 {
+    // The dialog works in 8 bits a channel: OK on the colour it was opened with is no change, and must not round
+    // the exact value (0.52 would come back 0.52156866).
+    if (exact_ && colour.isValid() && colour.toRgb().rgba() == shown_.toRgb().rgba())
+        return;
     exact_.reset();
     shown_ = colour;
     update();

@@ -1,8 +1,9 @@
 // The sheet's colour well on Qt: a button filled with its colour; clicking it opens QColorDialog.
 //
 // A colour set from outside (setColor) is kept as its three floats and reads back exactly, even where Qt's own
-// 16-bit colour could not hold it. A colour the user picks replaces it and reads back as its RGB components,
-// whatever model it was picked in (grey, HSV, CMYK); a colour with no RGB form reads back as nothing.
+// 16-bit colour could not hold it, and even after the dialog was closed with OK on that same colour. A colour the
+// user picks replaces it and reads back as its RGB components, whatever model it was picked in (grey, HSV, CMYK);
+// a colour with no RGB form reads back as nothing.
 #pragma once
 
 #include "platform/InterfaceObjects.h"

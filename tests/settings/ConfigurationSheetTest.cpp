@@ -193,7 +193,10 @@ TEST_F(ConfigurationSheetTest, ColoursArriveAsRGBAndUnconvertibleOnesKeepTheFiel
     open();
     dynamic_cast<SheetColorWell&>(*view->backgroundColorWell).pickColor(QColor::fromHsvF(0.3f, 0.0f, 0.5f)); // grey
     dynamic_cast<SheetColorWell&>(*view->outlinesColorWell).pickColor(QColor::fromCmykF(0.0f, 1.0f, 1.0f, 0.0f));
-    dynamic_cast<SheetColorWell&>(*view->shadeColorWell).pickColor(QColor()); // no RGB form
+    auto& shade = dynamic_cast<SheetColorWell&>(*view->shadeColorWell);
+    shade.pickColor(QColor(shade.shownColor().rgb())); // OK in the dialog without a change: the exact value stays
+    EXPECT_EQ(shade.color()->green, 0.85f);
+    shade.pickColor(QColor()); // no RGB form
     press("saveButton");
     EXPECT_NEAR(view->gBackgroundColor.r, 0.5f, 1e-4f); // through Qt's 16-bit channels
     EXPECT_EQ(view->gBackgroundColor.g, view->gBackgroundColor.r);
