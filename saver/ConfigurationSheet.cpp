@@ -124,13 +124,8 @@ SheetWindow* InkspinView::configureSheet()
     return settingsWindow;
 }
 
-void InkspinView::saveSettings(InterfaceObject*)
+void InkspinView::takeSheetValues()
 {
-    // What a failed save must leave as it was: the view goes on showing what is stored.
-    const auto before = std::tuple(gNewZoomBackground, gNewBufferScale, gBackgroundColor, gOutlineWidth, gDrawOutlines,
-                                   gOutlineColor, gShadeLevels, gShadeStartPosition, gShadeStartIntensity,
-                                   gShadeEndPosition, gShadeEndIntensity, gShadeColor, gGenerateNewShade,
-                                   gSettingsChanged);
     ReadState(backgroundZoomCheckbox, &gNewZoomBackground);
     ReadFloat(backgroundZoomSlider, &gNewBufferScale);
     ReadColour(backgroundColorWell, &gBackgroundColor);
@@ -160,6 +155,16 @@ void InkspinView::saveSettings(InterfaceObject*)
     ReadColour(shadeColorWell, &gShadeColor);
 
     gSettingsChanged = 1;
+}
+
+void InkspinView::saveSettings(InterfaceObject*)
+{
+    // What a failed save must leave as it was.
+    const auto before = std::tuple(gNewZoomBackground, gNewBufferScale, gBackgroundColor, gOutlineWidth, gDrawOutlines,
+                                   gOutlineColor, gShadeLevels, gShadeStartPosition, gShadeStartIntensity,
+                                   gShadeEndPosition, gShadeEndIntensity, gShadeColor, gGenerateNewShade,
+                                   gSettingsChanged);
+    takeSheetValues();
     // Where the settings cannot be stored the sheet stays open and says why, the controls keeping what the user
     // set: closing it would tell the user their settings were kept when the next start will not see them.
     std::string reason;

@@ -101,6 +101,9 @@ public:
     // description names them as "saveSettings:", "cancelSettings:", "defaultSettings:", "backgroundZoomCheckbox:",
     // "outlinesWidthCheckbox:", "shadeStartPositionSlider:" and "shadeEndPositionSlider:".
     void saveSettings(InterfaceObject* sender);
+    // The first half of a Save: the controls' values into the fields (and the flags that make the next frame apply
+    // them), nothing stored. A host with a live preview calls it at every change in the sheet.
+    void takeSheetValues();
     void cancelSettings(InterfaceObject* sender);
     void defaultSettings(InterfaceObject* sender);
     // Keep dependent controls consistent: the zoom slider follows its checkbox; the outline width and colour follow

@@ -29,6 +29,7 @@ void SheetColorWell::setColor(const WellColour& colour)
     auto shown = [](float v) { return v == v ? std::clamp(v, 0.0f, 1.0f) : 0.0f; };
     shown_ = QColor::fromRgbF(shown(colour.red), shown(colour.green), shown(colour.blue));
     update();
+    emit colourChanged();
 }
 
 void SheetColorWell::pickColor(const QColor& colour)
@@ -40,6 +41,7 @@ void SheetColorWell::pickColor(const QColor& colour)
     exact_.reset();
     shown_ = colour;
     update();
+    emit colourChanged();
 }
 
 void SheetColorWell::openDialog()

@@ -28,6 +28,10 @@ public:
     // The colour shown.
     QColor shownColor() const { return shown_; }
 
+signals:
+    // The colour changed, from outside or by the user (a live preview follows it).
+    void colourChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -15,7 +15,7 @@ PreviewWidget::PreviewWidget(QWidget* parent) : QOpenGLWidget(parent)
     OpenGLSetContextProvider([this](const OpenGLPixelFormat&) -> OpenGLContext* { return this; });
     // The view is made only once OpenGL is there; its settings must be the user's before that, or an Options
     // sheet opened where OpenGL fails would show (and save) empty fields.
-    view_.loadPrefs();
+    view_->loadPrefs();
 }
 
 void PreviewWidget::UseCompatibilityProfile()
@@ -47,21 +47,42 @@ void PreviewWidget::initializeGL()
         return;
     const qreal ratio = devicePixelRatioF();
     const Rect frame = {0, 0, float(std::lround(width() * ratio)), float(std::lround(height() * ratio))};
-    started_ = driver_.start(frame, true);
+    started_ = driver_->start(frame, true);
     scheduleNextFrame();
+}
+
+void PreviewWidget::reload()
+{
+    if (stopped_)
+        return;
+    timer_.stop();
+    if (started_) {
+        driver_->stop(); // in this widget's context, where the old view's textures live
+        doneCurrent();
+    }
+    driver_.reset();
+    view_ = std::make_unique<InkspinView>();
+    driver_ = std::make_unique<HostDriver>(*view_);
+    view_->loadPrefs();
+    started_ = false;
+    if (context() == nullptr)
+        return; // initializeGL starts it when OpenGL is there
+    makeCurrent();
+    initializeGL();
+    update();
 }
 
 void PreviewWidget::resizeGL(int width, int height)
 {
     if (started_)
-        driver_.resize({float(width), float(height)});
+        driver_->resize({float(width), float(height)});
 }
 
 void PreviewWidget::paintGL()
 {
     if (!started_)
         return;
-    if (driver_.secondsUntilNextFrame() <= 0.0 && driver_.frame())
+    if (driver_->secondsUntilNextFrame() <= 0.0 && driver_->frame())
         ++frames_;
     scheduleNextFrame();
 }
@@ -69,14 +90,14 @@ void PreviewWidget::paintGL()
 void PreviewWidget::scheduleNextFrame()
 {
     if (started_)
-        timer_.start(static_cast<int>(std::ceil(driver_.secondsUntilNextFrame() * 1000.0)));
+        timer_.start(static_cast<int>(std::ceil(driver_->secondsUntilNextFrame() * 1000.0)));
 }
 
 void PreviewWidget::stop()
 {
     timer_.stop();
     if (started_)
-        driver_.stop(); // the view makes the widget's context current to delete its textures there
+        driver_->stop(); // the view makes the widget's context current to delete its textures there
     if (context() != nullptr)
         doneCurrent();
     started_ = false;

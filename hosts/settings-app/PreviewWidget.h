@@ -15,6 +15,8 @@
 #include <QOpenGLWidget>
 #include <QTimer>
 
+#include <memory>
+
 class PreviewWidget : public QOpenGLWidget, public OpenGLContext {
     Q_OBJECT
 public:
@@ -25,8 +27,11 @@ public:
     static void UseCompatibilityProfile();
     ~PreviewWidget() override;
 
-    InkspinView& view() { return view_; }
+    InkspinView& view() { return *view_; }
     bool started() const { return started_; }
+    // Stops the view and starts a new one, which reads the preferences file as every new view does (the file
+    // changed). Never while a sheet of the current view is open: its controls hold on to that view.
+    void reload();
     // Frames the view drew since the start (host calls that drew nothing do not count).
     long framesDrawn() const { return frames_; }
     void stop();
@@ -42,8 +47,8 @@ protected:
 private:
     void scheduleNextFrame();
 
-    InkspinView view_;
-    HostDriver driver_{view_};
+    std::unique_ptr<InkspinView> view_ = std::make_unique<InkspinView>();
+    std::unique_ptr<HostDriver> driver_ = std::make_unique<HostDriver>(*view_);
     QTimer timer_;
     bool started_ = false;
     bool stopped_ = false;

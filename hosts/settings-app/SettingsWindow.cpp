@@ -1,6 +1,11 @@
 #include "hosts/settings-app/SettingsWindow.h"
 
 #include "hosts/settings-app/PreviewWidget.h"
+#include "platform/PreferencesStore.h"
+#include "saver/PreferenceKeys.h"
+#include "settings/SheetDialog.h"
+
+#include <sys/stat.h>
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -8,6 +13,21 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+
+// What tells one state of the preferences file from another: a save renames a new file over it (a new inode), a hand
+// edit changes its size or time. Empty when there is no file.
+std::string FileStamp()
+{
+    struct stat status {};
+    if (stat(PreferencesFilePath(PreferenceKeys::kDomain).c_str(), &status) != 0)
+        return {};
+    return std::to_string(status.st_ino) + ":" + std::to_string(status.st_size) + ":"
+        + std::to_string(status.st_mtim.tv_sec) + "." + std::to_string(status.st_mtim.tv_nsec);
+}
+
+} // namespace
 
 SettingsWindow::SettingsWindow(QWidget* parent)
     : QWidget(parent), preview_(new PreviewWidget), options_(new QPushButton(tr("Options…")))
@@ -21,6 +41,9 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     layout->addWidget(preview_, 1);
     layout->addLayout(buttons);
     connect(options_, &QPushButton::clicked, this, &SettingsWindow::openSheet);
+    fileStamp_ = FileStamp();
+    connect(&fileCheck_, &QTimer::timeout, this, &SettingsWindow::checkFile);
+    fileCheck_.start(500);
 }
 
 void SettingsWindow::openSheet()
@@ -38,9 +61,42 @@ void SettingsWindow::openSheet()
     sheet->setParent(this, sheet->windowFlags() | Qt::Sheet);
     sheet->setWindowModality(Qt::WindowModal);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sheet, &QDialog::finished, this, &SettingsWindow::sheetEnded);
     connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
+    if (auto* dialog = dynamic_cast<SheetDialog*>(sheet))
+        connect(dialog, &SheetDialog::edited, this, [this] { preview_->view().takeSheetValues(); });
+    opened_ = ShownBy(preview_->view());
+    fileStamp_ = FileStamp();
     sheet_ = sheet;
     sheet->open();
+}
+
+void SettingsWindow::sheetEnded()
+{
+    InkspinView& view = preview_->view();
+    const ShownSettings stored = StoredSettings();
+    if (ShownBy(view) == stored)
+        return; // saved: the preview shows what is stored
+    if (opened_ == stored)
+        Show(view, opened_); // cancelled: back to what it showed
+    else
+        preview_->reload(); // the file changed meanwhile: a new view reads it
+}
+
+void SettingsWindow::checkFile()
+{
+    const std::string stamp = FileStamp();
+    if (stamp == fileStamp_)
+        return;
+    fileStamp_ = stamp;
+    if (sheet_ != nullptr) {
+        if (auto* dialog = dynamic_cast<SheetDialog*>(sheet_.data()))
+            dialog->showNotice(tr("Another program changed the saved settings since this sheet opened; Save will "
+                                  "replace them with these."));
+        return;
+    }
+    if (!(ShownBy(preview_->view()) == StoredSettings()))
+        preview_->reload();
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event)

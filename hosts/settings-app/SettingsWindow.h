@@ -1,11 +1,20 @@
 // The settings window: the live preview and an "Options…" button that opens the view's configuration sheet
-// window-modally over it. Save reaches the preview at its next frame and the preferences file at once; Cancel
-// changes nothing. Closing the window ends an open sheet and stops the preview's view.
+// window-modally over it. Closing the window ends an open sheet and stops the preview's view.
+//
+// The preview shows every change in the sheet at its next frame while nothing is stored: Save stores them (the
+// preview keeps them), Cancel puts the preview back as it was. The preferences file is watched (twice a second):
+// when another program changes it, the preview starts a new view, which reads it; a sheet already open is left as
+// the user has it, with a notice that Save will replace what the other program stored.
 #pragma once
+
+#include "hosts/settings-app/ShownSettings.h"
 
 #include <QDialog>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
+
+#include <string>
 
 class PreviewWidget;
 class QPushButton;
@@ -25,7 +34,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void sheetEnded();
+    void checkFile();
+
     PreviewWidget* preview_;
     QPushButton* options_;
     QPointer<QDialog> sheet_;
+    ShownSettings opened_;  // what the preview showed when the sheet opened
+    QTimer fileCheck_;
+    std::string fileStamp_; // the preferences file's identity, size and time at the last look
 };

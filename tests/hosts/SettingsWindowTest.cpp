@@ -1,5 +1,6 @@
-// The settings window on a real X server (Xvfb, xcb platform): its preview draws the lattice, and a colour saved
-// from the Options sheet shows in the preview's next frame and in the preferences file.
+// The settings window on a real X server (Xvfb, xcb platform): its preview draws the lattice; a colour saved from the
+// Options sheet shows in the preview's next frame and in the preferences file; changes in the sheet show before
+// Save and go with Cancel; changes to the file show without a restart.
 #include "tests/common/TestEnvironment.h"
 
 #include "hosts/settings-app/PreviewWidget.h"
@@ -58,6 +59,41 @@ TEST(SettingsWindowTest, PreviewShowsTheLatticeAndASavedColourAtTheNextFrame)
 
     window.close();
     EXPECT_FALSE(preview.started()) << "closing the window stops the view";
+}
+
+// A change in the sheet shows in the preview before anything is stored, and Cancel takes it back; a change another
+// program saves shows in the preview within about a second, and in the next sheet.
+TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
+{
+    TemporaryConfigHome config;
+    config.writePreferences("InkspinBackgroundEnabled=false\n");
+    const std::string stored = ReadFile(config.preferencesFile());
+    SheetLoaderInstall();
+    SettingsWindow window;
+    window.resize(480, 360);
+    window.show();
+    PreviewWidget& preview = *window.preview();
+    ASSERT_TRUE(WaitForFrames(preview, 60));
+    auto shows = [&](const RGBColour& shade) {
+        return QTest::qWaitFor([&] { return Share(Pixels(preview), PixelKind::Shade, shade) > 0.05; }, 3000);
+    };
+
+    window.optionsButton()->click();
+    const RGBColour green = {0.2f, 0.9f, 0.3f};
+    dynamic_cast<SheetColorWell&>(*preview.view().shadeColorWell).pickColor(QColor::fromRgbF(0.2f, 0.9f, 0.3f));
+    EXPECT_TRUE(shows(green)) << "the change shows before Save";
+    EXPECT_EQ(ReadFile(config.preferencesFile()), stored) << "and nothing is stored";
+    window.sheet()->findChild<QPushButton*>("cancelButton")->click();
+    EXPECT_TRUE(shows(kDefaultShade)) << "Cancel puts the preview back";
+
+    config.writePreferences("InkspinBackgroundEnabled=false\nInkspinShadeColorRed=0.1\nInkspinShadeColorGreen=0.4\n"
+                            "InkspinShadeColorBlue=1\n"); // another program
+    EXPECT_TRUE(shows({0.1f, 0.4f, 1.0f})) << "a change to the file shows in the preview";
+    window.optionsButton()->click();
+    const auto shade = preview.view().shadeColorWell->color();
+    ASSERT_TRUE(shade.has_value());
+    EXPECT_EQ(shade->green, 0.4f) << "and in the next sheet";
+    window.close();
 }
 
 } // namespace

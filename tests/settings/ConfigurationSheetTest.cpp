@@ -104,7 +104,7 @@ TEST_F(ConfigurationSheetTest, AFailedSaveKeepsTheSheetOpenAndSaysWhy)
         obstruct();
         press("saveButton");
         EXPECT_TRUE(sheet->isVisible()) << "the sheet stays";
-        const auto* message = sheet->findChild<QLabel*>("saveFailureLabel");
+        const auto* message = sheet->findChild<QLabel*>("messageLabel");
         ASSERT_NE(message, nullptr);
         EXPECT_TRUE(message->isVisible());
         EXPECT_NE(message->text().toStdString().find(folder.string()), std::string::npos) << message->text().toStdString();
