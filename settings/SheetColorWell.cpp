@@ -28,6 +28,15 @@ void SheetColorWell::setColor(const WellColour& colour)
     // Shown within what a screen can show; the stored value stays as it was given (NaN included).
     auto shown = [](float v) { return v == v ? std::clamp(v, 0.0f, 1.0f) : 0.0f; };
     shown_ = QColor::fromRgbF(shown(colour.red), shown(colour.green), shown(colour.blue));
+    // A stored colour no screen can show (a part below 0 or above 1) is kept, and marked so.
+    const bool outside = !(colour.red >= 0 && colour.red <= 1 && colour.green >= 0 && colour.green <= 1
+                           && colour.blue >= 0 && colour.blue <= 1);
+    if (title_.isEmpty())
+        title_ = toolTip(); // the description's words for the well: the colour dialog's title too
+    outOfRange_ = outside;
+    setToolTip(outside ? tr("The stored colour (%1, %2, %3) lies outside 0 to 1; it is kept unless you pick another.")
+                             .arg(colour.red).arg(colour.green).arg(colour.blue)
+                       : title_);
     update();
     emit colourChanged();
 }
@@ -40,13 +49,16 @@ void SheetColorWell::pickColor(const QColor& colour)
         return;
     exact_.reset();
     shown_ = colour;
+    if (outOfRange_)
+        setToolTip(title_);
+    outOfRange_ = false;
     update();
     emit colourChanged();
 }
 
 void SheetColorWell::openDialog()
 {
-    const QColor picked = QColorDialog::getColor(shown_, this, toolTip());
+    const QColor picked = QColorDialog::getColor(shown_, this, title_.isEmpty() ? toolTip() : title_);
     if (picked.isValid()) // an invalid result means the dialog was cancelled
         pickColor(picked);
 }
@@ -62,4 +74,11 @@ void SheetColorWell::paintEvent(QPaintEvent* event)
         fill.setAlphaF(0.35f);
     painter.setBrush(fill);
     painter.drawRect(swatch);
+    if (outOfRange_) { // marked as the sliders mark theirs, readable on any swatch
+        QFont bold = font();
+        bold.setBold(true);
+        painter.setFont(bold);
+        painter.setPen(fill.lightnessF() > 0.5 ? Qt::black : Qt::white);
+        painter.drawText(swatch, Qt::AlignCenter, QStringLiteral("!"));
+    }
 }

@@ -27,6 +27,8 @@ public:
     void pickColor(const QColor& colour);
     // The colour shown.
     QColor shownColor() const { return shown_; }
+    // Whether the stored colour lies outside what a screen shows (kept, marked "!" with a tooltip saying so).
+    bool outOfRange() const { return outOfRange_; }
 
 signals:
     // The colour changed, from outside or by the user (a live preview follows it).
@@ -40,4 +42,6 @@ private:
 
     std::optional<WellColour> exact_; // set from outside; empty once the user picked
     QColor shown_;
+    QString title_; // the tooltip the description gave: the colour dialog's title
+    bool outOfRange_ = false;
 };

@@ -3,8 +3,12 @@
 #include "settings/SheetColorWell.h"
 
 #include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
 #include <QLabel>
 #include <QSlider>
+
+#include <algorithm>
 
 void SheetDialog::showSaveFailure(const std::string& message)
 {
@@ -22,6 +26,53 @@ void SheetDialog::showMessage(const QString& text, bool error)
     // Red reads on light and dark palettes alike; a notice keeps the palette's own text colour.
     label->setStyleSheet(error ? QStringLiteral("color: #e01b24; font-weight: bold;") : QString());
     label->setVisible(true);
+}
+
+bool SheetDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // A control's label greys with it (Qt leaves a buddy's label as it was).
+    if (event->type() == QEvent::EnabledChange)
+        for (QLabel* label : findChildren<QLabel*>())
+            if (label->buddy() == watched)
+                label->setEnabled(label->buddy()->isEnabled());
+    return QDialog::eventFilter(watched, event);
+}
+
+void SheetDialog::prepareLabels()
+{
+    QList<QLabel*> labels;
+    for (QLabel* label : findChildren<QLabel*>())
+        if (label->buddy() != nullptr)
+            labels.append(label);
+    // One label column for every group, so that the controls of all three start at one x position.
+    int widest = 0;
+    for (QLabel* label : labels)
+        widest = std::max(widest, label->sizeHint().width());
+    for (QLabel* label : labels) {
+        label->setMinimumWidth(widest);
+        QWidget* control = label->buddy();
+        label->setEnabled(control->isEnabled());
+        control->installEventFilter(this);
+        // Screen readers name a control after its label, with its group: "Shading: Colour".
+        QString name = label->text().remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
+        if (auto* group = qobject_cast<QGroupBox*>(label->parentWidget()))
+            name = group->title() + QStringLiteral(": ") + name;
+        for (QWidget* target : {control, control->focusProxy()}) {
+            if (target != nullptr) {
+                target->setAccessibleName(name);
+                target->setAccessibleDescription(control->toolTip());
+            }
+        }
+    }
+}
+
+void SheetDialog::setVisible(bool visible)
+{
+    if (visible && !prepared_) { // before the first layout, so that it lays out the columns aligned
+        prepared_ = true;
+        prepareLabels();
+    }
+    QDialog::setVisible(visible);
 }
 
 void SheetDialog::showEvent(QShowEvent* event)

@@ -17,6 +17,9 @@ public:
     void showSaveFailure(const std::string& message) override;
     // What the user must know before Save: in the label, not in the error colour.
     void showNotice(const QString& text);
+    // Shown the first time: one label column for all groups, labels that grey with their controls, accessible
+    // names from the labels.
+    void setVisible(bool visible) override;
 
 signals:
     // A control changed once the sheet was shown, by the user or by Defaults: a live preview follows.
@@ -24,8 +27,11 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void prepareLabels();
     void showMessage(const QString& text, bool error);
+    bool prepared_ = false;
     bool watching_ = false;
 };

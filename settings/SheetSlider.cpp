@@ -2,6 +2,7 @@
 
 #include "support/numeric/Truncate.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
@@ -15,9 +16,8 @@ SheetSlider::SheetSlider(QWidget* parent) : QWidget(parent), knob_(new QSlider(Q
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(knob_, 1);
     layout->addWidget(label_);
-    // Wide enough for "-16.00" and "10.00" alike, so the knob does not jump as the text changes.
-    label_->setMinimumWidth(label_->fontMetrics().horizontalAdvance(QStringLiteral("-00.00")));
     label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setFocusProxy(knob_); // a label's buddy, Tab and the keyboard reach the knob
     connect(knob_, &QSlider::valueChanged, this, &SheetSlider::knobMoved);
     placeKnob();
 }
@@ -42,6 +42,38 @@ void SheetSlider::setDecimals(int decimals)
     placeKnob();
 }
 
+void SheetSlider::setSuffix(const QString& suffix)
+{
+    suffix_ = suffix;
+    showValue();
+}
+
+bool SheetSlider::outOfRange() const { return !(value_ >= minimum_ && value_ <= maximum_); } // NaN included
+
+QString SheetSlider::valueText() const
+{
+    if (!outOfRange())
+        return QString::number(value_, 'f', decimals_) + suffix_;
+    return QStringLiteral("!") + QString::number(value_, 'g', 4) + suffix_;
+}
+
+void SheetSlider::showValue()
+{
+    // As wide as the widest value of the range (knob positions never move the knob's end), never wider.
+    const QFontMetrics metrics = label_->fontMetrics();
+    const int width = std::max({metrics.horizontalAdvance(QString::number(minimum_, 'f', decimals_) + suffix_),
+                                metrics.horizontalAdvance(QString::number(maximum_, 'f', decimals_) + suffix_),
+                                metrics.horizontalAdvance(QStringLiteral("!0.00") + suffix_)});
+    label_->setFixedWidth(width + 2);
+    label_->setText(metrics.elidedText(valueText(), Qt::ElideRight, width + 2));
+    const QString outside = outOfRange()
+        ? tr("The stored value, %1, lies outside this slider's range (%2 to %3). It is kept unless you move the knob.")
+              .arg(QString::number(value_, 'g', 9), QString::number(minimum_), QString::number(maximum_))
+        : QString();
+    label_->setToolTip(outside);
+    knob_->setToolTip(outside); // none: the slider's own tooltip shows
+}
+
 double SheetSlider::stepsPerUnit() const { return std::pow(10.0, decimals_); }
 
 void SheetSlider::setValue(double value)
@@ -62,7 +94,7 @@ void SheetSlider::placeKnob()
     knob_->setPageStep(std::max(1, (high - low) / 10));
     knob_->setValue(static_cast<int>(step));
     placing_ = false;
-    label_->setText(QString::number(value_, 'f', decimals_));
+    showValue();
 }
 
 void SheetSlider::knobMoved(int step)
@@ -71,6 +103,6 @@ void SheetSlider::knobMoved(int step)
         return;
     // 60 steps of 0.01 read back (as a float) as exactly the float nearest to 0.6, as 0.6f is.
     value_ = step / stepsPerUnit();
-    label_->setText(QString::number(value_, 'f', decimals_));
+    showValue();
     emit sent();
 }

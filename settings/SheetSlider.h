@@ -6,10 +6,15 @@
 // 40, its knob shown at the nearest grid step inside the range), and only the user moving the knob replaces it
 // with a grid value. Every default of the settings lies on the grid. A user's move is the slider's action (`sent`);
 // setting a value never sends it.
+//
+// The value shows beside the knob with its unit (`suffix`: "×", " px"), in a label as wide as the range's longest
+// value and never wider: a stored value outside the range (levels 999, a width of 3e38) shows marked with "!" and a
+// tooltip that says so, shortened to that width. The slider takes keyboard focus through its knob.
 #pragma once
 
 #include "platform/InterfaceObjects.h"
 
+#include <QString>
 #include <QWidget>
 
 class QLabel;
@@ -20,6 +25,7 @@ class SheetSlider : public QWidget, public Slider {
     Q_PROPERTY(double minimum READ minimum WRITE setMinimum)
     Q_PROPERTY(double maximum READ maximum WRITE setMaximum)
     Q_PROPERTY(int decimals READ decimals WRITE setDecimals)
+    Q_PROPERTY(QString suffix READ suffix WRITE setSuffix)
 public:
     explicit SheetSlider(QWidget* parent = nullptr);
 
@@ -36,6 +42,11 @@ public:
     void setMaximum(double maximum);
     int decimals() const { return decimals_; }
     void setDecimals(int decimals); // 0 to 4
+    QString suffix() const { return suffix_; }
+    void setSuffix(const QString& suffix);
+    // The text beside the knob, and whether the value lies outside the slider's range (marked).
+    QString valueText() const;
+    bool outOfRange() const;
 
     // The knob, for tests and keyboard focus.
     QSlider* knob() const { return knob_; }
@@ -47,6 +58,7 @@ private:
     void setValue(double value);
     void knobMoved(int step);
     void placeKnob();
+    void showValue();
     double stepsPerUnit() const;
 
     QSlider* knob_;
@@ -55,5 +67,6 @@ private:
     double minimum_ = 0.0;
     double maximum_ = 1.0;
     int decimals_ = 2;
+    QString suffix_;
     bool placing_ = false; // the knob is being moved to show a value set from outside
 };

@@ -7,11 +7,16 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -30,15 +35,24 @@ std::string FileStamp()
 } // namespace
 
 SettingsWindow::SettingsWindow(QWidget* parent)
-    : QWidget(parent), preview_(new PreviewWidget), options_(new QPushButton(tr("Options…")))
+    : QWidget(parent), preview_(new PreviewWidget), options_(new QPushButton(tr("&Options…"))),
+      sheetArea_(new QScrollArea)
 {
-    setWindowTitle(tr("Inkspin"));
-    preview_->setMinimumSize(480, 270);
+    setWindowTitle(tr("Inkspin Settings"));
+    preview_->setMinimumSize(200, 112); // small screens and large scale factors leave the sheet room
+    // The sheet opens beside the preview, never over it: every change shows there as it is made. In a scroll area,
+    // so that a small screen or a large scale factor cuts nothing off.
+    sheetArea_->setWidgetResizable(true);
+    sheetArea_->setFrameShape(QFrame::NoFrame);
+    sheetArea_->hide();
+    auto* top = new QHBoxLayout;
+    top->addWidget(preview_, 1);
+    top->addWidget(sheetArea_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(options_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(preview_, 1);
+    layout->addLayout(top, 1);
     layout->addLayout(buttons);
     connect(options_, &QPushButton::clicked, this, &SettingsWindow::openSheet);
     fileStamp_ = FileStamp();
@@ -48,31 +62,41 @@ SettingsWindow::SettingsWindow(QWidget* parent)
 
 void SettingsWindow::openSheet()
 {
-    if (sheet_ != nullptr) {
-        sheet_->raise();
+    if (sheet_ != nullptr)
         return;
-    }
     auto* sheet = dynamic_cast<QDialog*>(preview_->view().configureSheet());
     if (sheet == nullptr) {
         QMessageBox::warning(this, windowTitle(), tr("The options sheet could not be loaded."));
         return;
     }
-    // The sheet is ours from here: shown over this window, removed once the view has ended it.
-    sheet->setParent(this, sheet->windowFlags() | Qt::Sheet);
-    sheet->setWindowModality(Qt::WindowModal);
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    // The sheet is ours from here: a panel of this window, removed once the view has ended it.
+    sheet->setWindowFlags(Qt::Widget);
     connect(sheet, &QDialog::finished, this, &SettingsWindow::sheetEnded);
-    connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
     if (auto* dialog = dynamic_cast<SheetDialog*>(sheet))
         connect(dialog, &SheetDialog::edited, this, [this] { preview_->view().takeSheetValues(); });
     opened_ = ShownBy(preview_->view());
     fileStamp_ = FileStamp();
     sheet_ = sheet;
-    sheet->open();
+    sheetArea_->setWidget(sheet);
+    sheet->show(); // lays the sheet out: its width is known from here
+    const int wanted = sheet->sizeHint().expandedTo(sheet->minimumSize()).width()
+        + sheetArea_->verticalScrollBar()->sizeHint().width() + 2 * sheetArea_->frameWidth();
+    const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
+    sheetArea_->setMinimumWidth(std::min(wanted, screen.width() - preview_->minimumWidth() - 80));
+    sheetArea_->show();
+    options_->setEnabled(false);
+    sheet->setFocus();
+    // Room for the sheet beside the preview, as far as the screen allows.
+    if (width() < preview_->minimumWidth() + wanted + 40)
+        resize(std::min(preview_->width() + wanted + 40, screen.width()), height());
 }
 
 void SettingsWindow::sheetEnded()
 {
+    sheetArea_->hide();
+    if (QWidget* sheet = sheetArea_->takeWidget())
+        sheet->deleteLater(); // after the view's action that ended it has returned
+    options_->setEnabled(true);
     InkspinView& view = preview_->view();
     const ShownSettings stored = StoredSettings();
     if (ShownBy(view) == stored)

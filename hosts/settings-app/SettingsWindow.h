@@ -1,5 +1,5 @@
-// The settings window: the live preview and an "Options…" button that opens the view's configuration sheet
-// window-modally over it. Closing the window ends an open sheet and stops the preview's view.
+// The settings window: the live preview and an "Options…" button that opens the view's configuration sheet as a
+// panel beside it. Closing the window ends an open sheet and stops the preview's view.
 //
 // The preview shows every change in the sheet at its next frame while nothing is stored: Save stores them (the
 // preview keeps them), Cancel puts the preview back as it was. The preferences file is watched (twice a second):
@@ -18,6 +18,7 @@
 
 class PreviewWidget;
 class QPushButton;
+class QScrollArea;
 
 class SettingsWindow : public QWidget {
     Q_OBJECT
@@ -39,6 +40,7 @@ private:
 
     PreviewWidget* preview_;
     QPushButton* options_;
+    QScrollArea* sheetArea_; // holds the sheet while it is open
     QPointer<QDialog> sheet_;
     ShownSettings opened_;  // what the preview showed when the sheet opened
     QTimer fileCheck_;

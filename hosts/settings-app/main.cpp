@@ -52,12 +52,12 @@ int main(int argc, char** argv)
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("inkspin-settings"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Inkspin"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Inkspin Settings")); // as the desktop entry names it
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/inkspin/inkspin.png")));
     SheetLoaderInstall();
 
     SettingsWindow window;
-    window.resize(800, 520);
+    window.resize(1120, 600); // the preview, and the sheet beside it when it opens
     window.show();
     return QApplication::exec();
 }

@@ -99,6 +99,38 @@ TEST_F(LinkViewTest, NoStringDrawsNothingAndALongOneStartsLeftOfTheView)
     EXPECT_EQ(view.cursorRect().right(), view.width() - 1);
 }
 
+// The keyboard reaches the link (Tab after the sheet's last button) and Enter opens it; on a dark window the link
+// is a light blue that reads there, not pure blue.
+TEST_F(LinkViewTest, TabReachesItEnterOpensItAndDarkWindowsGetALightTint)
+{
+    QWidget window;
+    auto* before = new QWidget(&window);
+    before->setFocusPolicy(Qt::StrongFocus);
+    view.setParent(&window);
+    view.setURLString("https://example.org/inkspin");
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    EXPECT_TRUE(view.hasFocus());
+    QTest::keyClick(&view, Qt::Key_Return);
+    ASSERT_EQ(catcher.opened.size(), 1);
+
+    QPalette dark = view.palette();
+    dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+    view.setPalette(dark);
+    view.setAutoFillBackground(true);
+    EXPECT_EQ(InkOf(view).blue, 0) << "no pure blue on a dark window";
+    const QImage image = view.grab().toImage();
+    bool tint = false;
+    for (int y = 0; y < image.height() && !tint; ++y)
+        for (int x = 0; x < image.width() && !tint; ++x)
+            tint = image.pixelColor(x, y) == QColor(0x8a, 0xb4, 0xf8);
+    EXPECT_TRUE(tint);
+    view.setParent(nullptr);
+}
+
 } // namespace
 
 #include "LinkViewTest.moc"

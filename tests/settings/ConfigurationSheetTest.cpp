@@ -17,6 +17,7 @@
 #include <functional>
 #include <iterator>
 #include <limits>
+#include <set>
 
 namespace {
 
@@ -116,6 +117,34 @@ TEST_F(ConfigurationSheetTest, AFailedSaveKeepsTheSheetOpenAndSaysWhy)
         EXPECT_FALSE(sheet->isVisible());
         EXPECT_EQ(makeView()->gShadeLevels, 5);
     }
+}
+
+// Stored values a slider or well cannot show are kept and marked, and never widen the sheet; every control starts at
+// one x position (one label column for all groups); a label greys with its control.
+TEST_F(ConfigurationSheetTest, TheSheetMarksWhatItCannotShowInOneAlignedColumn)
+{
+    open();
+    sheet->show();
+    const int width = sheet->width();
+    open(Golden("preferences-custom.conf")); // levels -3, a width of 12.5, colours of +-3.4e38
+    sheet->show();
+    EXPECT_EQ(sheet->width(), width) << "no value widens the sheet";
+    auto& levels = dynamic_cast<SheetSlider&>(*view->shadeLevelsSlider);
+    EXPECT_TRUE(levels.outOfRange() && levels.valueText().startsWith('!')) << levels.valueText().toStdString();
+    EXPECT_FALSE(dynamic_cast<SheetSlider&>(*view->shadeEndIntensitySlider).outOfRange());
+    EXPECT_TRUE(dynamic_cast<SheetColorWell&>(*view->shadeColorWell).outOfRange());
+    std::set<int> starts;
+    for (QWidget* control : sheet->findChildren<SheetSlider*>())
+        starts.insert(control->mapTo(sheet.get(), QPoint()).x());
+    for (QWidget* control : sheet->findChildren<SheetColorWell*>())
+        starts.insert(control->mapTo(sheet.get(), QPoint()).x());
+    EXPECT_EQ(starts.size(), 1u);
+    for (const QLabel* label : sheet->findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) {
+            EXPECT_EQ(label->isEnabled(), label->buddy()->isEnabled()) << label->text().toStdString();
+        }
+    }
+    EXPECT_FALSE(view->outlinesWidthSlider->isEnabled()) << "outlines are off in this file";
 }
 
 TEST_F(ConfigurationSheetTest, OnlyTheFiveShadeParametersRebuildTheShadeTexture)
