@@ -73,6 +73,10 @@ protected:
         daemon.reset();
         if (dpy != nullptr)
             XCloseDisplay(dpy);
+        if (server) {
+            server->signal(SIGTERM); // Xvfb removes its lock file then; killed, it would leave it and take the number
+            server->wait(3.0);
+        }
         server.reset();
         fs::remove_all(root);
     }
