@@ -8,6 +8,7 @@
 #include "settings/SheetColorWell.h"
 #include "settings/SheetLoader.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -93,6 +94,10 @@ TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
     const auto shade = preview.view().shadeColorWell->color();
     ASSERT_TRUE(shade.has_value());
     EXPECT_EQ(shade->green, 0.4f) << "and in the next sheet";
+    config.writePreferences("InkspinShadeLevels=3\n"); // while a sheet is open: it stays, and says so
+    const auto* message = window.sheet()->findChild<QLabel*>("messageLabel");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return message->isVisible(); }, 3000)) << "Save would replace it unannounced";
+    EXPECT_EQ(preview.view().shadeColorWell->color()->green, 0.4f);
     window.close();
 }
 
