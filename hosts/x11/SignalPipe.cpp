@@ -12,9 +12,12 @@
 namespace {
 
 int gPipe[2] = {-1, -1};
+volatile std::sig_atomic_t gStarting = 1; // until the host says it runs: an ending signal ends the process at once
 
 void Forward(int signal)
 {
+    if (gStarting && signal != SIGCONT)
+        _exit(0); // nothing of the start needs undoing that the system does not undo
     const char byte = signal == SIGCONT ? 'c' : 't';
     const int saved = errno;
     [[maybe_unused]] const auto written = write(gPipe[1], &byte, 1); // a full pipe already holds a wake-up
@@ -70,3 +73,5 @@ bool SignalPipeAwaitTerminate(int milliseconds)
         poll(&fd, 1, static_cast<int>(left));
     }
 }
+
+void SignalPipeRunning() { gStarting = 0; }

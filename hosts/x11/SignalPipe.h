@@ -4,8 +4,12 @@
 
 enum class HostSignal { Nothing, Terminate, Continue };
 
-// Installs the handlers; false when no pipe could be made.
+// Installs the handlers; false when no pipe could be made. Until SignalPipeRunning, SIGTERM, SIGINT and SIGHUP end
+// the process at once with status 0: a host that ends the saver while it is still starting (Mesa compiling its first
+// shaders can take seconds at nice 10 on a busy machine) must not wait for the start to finish.
 bool SignalPipeInstall();
+// From now on the ending signals go through the pipe, for the frame loop to end cleanly.
+void SignalPipeRunning();
 // The descriptor to poll for reading.
 int SignalPipeDescriptor();
 // The most urgent signal that arrived since the last call (Terminate before Continue), draining the pipe.

@@ -188,6 +188,7 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
                     FrameRateOverlay overlay;
                     Session session{display, target, context.get(), &driver, line.showFrameRate ? &overlay : nullptr,
                                     error};
+                    SignalPipeRunning();
                     status = Run(session) == Outcome::Done ? 0 : 1;
                     driver.stop(); // after a vanished window, the errors this raises are trapped and dropped
                 } else {
