@@ -38,6 +38,9 @@ bool SignalPipeInstall()
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGCONT})
         sigaction(signal, &action, nullptr);
+    // A write to a server that has gone would end the process with SIGPIPE and not a word; ignored, the write fails
+    // and Xlib's lost-connection path says so in one line.
+    std::signal(SIGPIPE, SIG_IGN);
     return true;
 }
 

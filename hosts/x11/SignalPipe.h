@@ -1,5 +1,6 @@
-// SIGTERM, SIGINT, SIGHUP (all three: end cleanly) and SIGCONT turned into bytes on a pipe, so the host's poll() wakes for them like for X events
-// and handles them on its main thread. Hosts kill savers often and pause them with SIGSTOP/SIGCONT.
+// SIGTERM, SIGINT, SIGHUP (all three: end cleanly) and SIGCONT turned into bytes on a pipe, so the host's poll() wakes
+// for them like for X events and handles them on its main thread. Hosts kill savers often and pause them with
+// SIGSTOP/SIGCONT. SIGPIPE is ignored: a server that is gone is Xlib's lost connection, told in one line.
 #pragma once
 
 enum class HostSignal { Nothing, Terminate, Continue };
