@@ -1,5 +1,7 @@
 #include "platform/FrameRateOverlay.h"
 
+#include "platform/WallClock.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -43,7 +45,14 @@ void Rectangle(int x0, int y0, int x1, int y1)
 
 } // namespace
 
-void FrameRateOverlay::frameDrawn(double seconds)
+void FrameRateOverlay::drawOver(int width, int height)
+{
+    const WallTime now = WallClockNow();
+    count(static_cast<double>(now.seconds) + static_cast<double>(now.microseconds) / 1e6);
+    draw(width, height);
+}
+
+void FrameRateOverlay::count(double seconds)
 {
     if (!counting_ || seconds < countStart_) {
         counting_ = true;

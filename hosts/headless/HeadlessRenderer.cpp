@@ -110,11 +110,8 @@ int RenderFrames(const RenderOptions& options, std::string* error)
         }
         for (long i = 0; status == 0 && i < options.frames; ++i) {
             clock.advance();
-            if (driver.frame() && options.showFrameRate) {
-                const WallTime now = clock.now();
-                overlay.frameDrawn(static_cast<double>(now.seconds) + static_cast<double>(now.microseconds) / 1e6);
-                overlay.draw(context->width(), context->height());
-            }
+            if (driver.frame() && options.showFrameRate)
+                overlay.drawOver(context->width(), context->height());
             const std::vector<std::uint8_t> pixels = context->readPixelsRGB();
             if (!WritePng(FramePath(options.directory, i), context->width(), context->height(), pixels, error))
                 status = 1;

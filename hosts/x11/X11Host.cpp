@@ -12,7 +12,6 @@
 
 #include <poll.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -33,11 +32,6 @@ struct Session {
     FrameRateOverlay* overlay; // null without --fps
     std::string* error;
 };
-
-double MonotonicSeconds()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 // Whether OpenGL can draw the whole window. A larger one is refused, not drawn in part: Mesa still makes the
 // window's own buffers at its full size, and one of 32767x32767 crashed inside llvmpipe.
@@ -144,10 +138,8 @@ Outcome Run(Session& s)
             continue;
         }
         if (s.driver->frame()) {
-            if (s.overlay != nullptr) {
-                s.overlay->frameDrawn(MonotonicSeconds());
-                s.overlay->draw(s.target.width, s.target.height);
-            }
+            if (s.overlay != nullptr)
+                s.overlay->drawOver(s.target.width, s.target.height);
             s.context->present(); // only a frame that was drawn: the back buffer is undefined otherwise
         }
     }
