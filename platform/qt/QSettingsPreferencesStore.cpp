@@ -52,7 +52,7 @@ std::map<std::string, OpenFile>& OpenFiles()
 }
 
 // Only a regular file of a sane size is ever read: opening a FIFO would block for ever, and a huge file would cost
-// its size in memory and seconds before the first frame. Missing files and directories are QSettings' business.
+// its size in memory and seconds before the first frame. A missing file is QSettings' business.
 constexpr off_t kMaxFileSize = 1 << 20;
 // What a save can add to a file at most: the eighteen keys with values of a float's longest text, and then some.
 constexpr off_t kMaxGrowth = 4096;
@@ -61,8 +61,10 @@ constexpr off_t kMaxGrowth = 4096;
 std::string Unreadable(const std::string& path)
 {
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
+    if (stat(path.c_str(), &status) != 0)
         return {};
+    // A directory too: QSettings would read it as empty, but its save would fail only after QSettings had cached
+    // the unwritten values for that path, where a later load of this process would find them.
     if (!S_ISREG(status.st_mode))
         return path + " is not a regular file";
     if (status.st_size > kMaxFileSize)
