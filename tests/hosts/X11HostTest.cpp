@@ -2,6 +2,7 @@
 // windows of every kind of visual, resizes, hiding, pauses, signals and windows that are not there.
 #include "tests/common/Subprocess.h"
 #include "tests/common/TestEnvironment.h"
+#include "tests/common/WindowPixels.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -93,18 +94,7 @@ protected:
         Image pixels;
         for (int i = 0; i < 100 && (pixels.empty() || !done(pixels)); ++i) {
             usleep(100000);
-            XWindowAttributes a{};
-            XGetWindowAttributes(dpy, w, &a);
-            XImage* image = XGetImage(dpy, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
-            pixels.clear();
-            for (int y = 0; image != nullptr && y < a.height; ++y) {
-                for (int x = 0; x < a.width; ++x) {
-                    const unsigned long p = XGetPixel(image, x, y);
-                    pixels.push_back({int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)});
-                }
-            }
-            if (image != nullptr)
-                XDestroyImage(image);
+            pixels = WindowPixels(dpy, w);
         }
         return pixels;
     }
