@@ -5,7 +5,6 @@
 
 #include "hosts/settings-app/PreviewWidget.h"
 #include "hosts/settings-app/SettingsWindow.h"
-#include "settings/SheetColorWell.h"
 #include "settings/SheetLoader.h"
 
 #include <QLabel>
@@ -29,10 +28,14 @@ bool WaitForFrames(PreviewWidget& preview, long frames)
     return QTest::qWaitFor([&] { return preview.framesDrawn() >= frames; }, 10000);
 }
 
-TEST(SettingsWindowTest, PreviewShowsTheLatticeAndASavedColourAtTheNextFrame)
+// The preview draws the lattice. A change in the sheet shows in it before anything is stored, Cancel takes it back,
+// Save stores it and keeps it. A change another program saves shows within about a second, and in the next sheet;
+// a sheet already open stays as it is and says so. Closing the window stops the view.
+TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
 {
     TemporaryConfigHome config;
     config.writePreferences("InkspinBackgroundEnabled=false\n"); // flat background: every pixel is classified
+    const std::string stored = ReadFile(config.preferencesFile());
     SheetLoaderInstall();
     SettingsWindow window;
     window.resize(480, 360);
@@ -44,61 +47,40 @@ TEST(SettingsWindowTest, PreviewShowsTheLatticeAndASavedColourAtTheNextFrame)
     EXPECT_GT(Share(before, PixelKind::Outline), 0.005);
     EXPECT_GT(Share(before, PixelKind::Background), 0.05);
     EXPECT_LT(Share(before, PixelKind::Other), 0.05);
-
-    window.optionsButton()->click();
-    ASSERT_NE(window.sheet(), nullptr);
-    InkspinView& view = preview.view();
-    const RGBColour green = {0.2f, 0.9f, 0.3f};
-    dynamic_cast<SheetColorWell&>(*view.shadeColorWell).setColor({green.r, green.g, green.b});
-    const long saved = preview.framesDrawn();
-    window.sheet()->findChild<QPushButton*>("saveButton")->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.sheet() == nullptr; }, 5000)) << "Save ends the sheet";
-    ASSERT_TRUE(WaitForFrames(preview, saved + 2));
-    EXPECT_GT(Share(Pixels(preview), PixelKind::Shade, green), 0.05);
-    EXPECT_LT(Share(Pixels(preview), PixelKind::Other, green), 0.05);
-    EXPECT_NE(ReadFile(config.preferencesFile()).find("InkspinShadeColorGreen=0.9\n"), std::string::npos);
-
-    window.close();
-    EXPECT_FALSE(preview.started()) << "closing the window stops the view";
-}
-
-// A change in the sheet shows in the preview before anything is stored, and Cancel takes it back; a change another
-// program saves shows in the preview within about a second, and in the next sheet.
-TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
-{
-    TemporaryConfigHome config;
-    config.writePreferences("InkspinBackgroundEnabled=false\n");
-    const std::string stored = ReadFile(config.preferencesFile());
-    SheetLoaderInstall();
-    SettingsWindow window;
-    window.resize(480, 360);
-    window.show();
-    PreviewWidget& preview = *window.preview();
-    ASSERT_TRUE(WaitForFrames(preview, 60));
     auto shows = [&](const RGBColour& shade) {
         return QTest::qWaitFor([&] { return Share(Pixels(preview), PixelKind::Shade, shade) > 0.05; }, 3000);
     };
-
-    window.optionsButton()->click();
+    auto pickGreen = [&] {
+        window.optionsButton()->click();
+        preview.view().shadeColorWell->setColor({0.2f, 0.9f, 0.3f});
+    };
     const RGBColour green = {0.2f, 0.9f, 0.3f};
-    dynamic_cast<SheetColorWell&>(*preview.view().shadeColorWell).pickColor(QColor::fromRgbF(0.2f, 0.9f, 0.3f));
+
+    pickGreen();
     EXPECT_TRUE(shows(green)) << "the change shows before Save";
     EXPECT_EQ(ReadFile(config.preferencesFile()), stored) << "and nothing is stored";
     window.sheet()->findChild<QPushButton*>("cancelButton")->click();
     EXPECT_TRUE(shows(kDefaultShade)) << "Cancel puts the preview back";
+    pickGreen();
+    window.sheet()->findChild<QPushButton*>("saveButton")->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.sheet() == nullptr; }, 5000)) << "Save ends the sheet";
+    EXPECT_NE(ReadFile(config.preferencesFile()).find("InkspinShadeColorGreen=0.9\n"), std::string::npos);
+    const long saved = preview.framesDrawn();
+    ASSERT_TRUE(WaitForFrames(preview, saved + 3));
+    EXPECT_GT(Share(Pixels(preview), PixelKind::Shade, green), 0.05) << "and the preview keeps it";
 
     config.writePreferences("InkspinBackgroundEnabled=false\nInkspinShadeColorRed=0.1\nInkspinShadeColorGreen=0.4\n"
                             "InkspinShadeColorBlue=1\n"); // another program
     EXPECT_TRUE(shows({0.1f, 0.4f, 1.0f})) << "a change to the file shows in the preview";
     window.optionsButton()->click();
-    const auto shade = preview.view().shadeColorWell->color();
-    ASSERT_TRUE(shade.has_value());
-    EXPECT_EQ(shade->green, 0.4f) << "and in the next sheet";
-    config.writePreferences("InkspinShadeLevels=3\n"); // while a sheet is open: it stays, and says so
+    EXPECT_EQ(preview.view().shadeColorWell->color()->green, 0.4f) << "and in the next sheet";
+    config.writePreferences("InkspinShadeLevels=3\n");
     const auto* message = window.sheet()->findChild<QLabel*>("messageLabel");
     EXPECT_TRUE(QTest::qWaitFor([&] { return message->isVisible(); }, 3000)) << "Save would replace it unannounced";
     EXPECT_EQ(preview.view().shadeColorWell->color()->green, 0.4f);
+
     window.close();
+    EXPECT_FALSE(preview.started()) << "closing the window stops the view";
 }
 
 } // namespace
