@@ -1,9 +1,8 @@
 #include "hosts/x11/XErrorTrap.h"
 
-#include <sys/socket.h>
+#include <poll.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 
 namespace {
@@ -35,12 +34,13 @@ int ConnectionLost(Display*) { EndForLostConnection(); }
 int gConnection = -1;
 struct sigaction gPrevious[2]; // SIGSEGV, SIGBUS
 
-// The server closed the connection (end of stream) or it broke; data still waiting means it may be alive.
+// The server closed its end or the connection broke. Asked of the socket's state, not of its data: a server that
+// dies right after sending events leaves them unread in front of the end of stream, and XCB may have given up on a
+// failed write without reading them, so peeking would find data and call a dead server alive.
 bool ConnectionIsGone()
 {
-    char byte;
-    const ssize_t peeked = recv(gConnection, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-    return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+    pollfd connection{gConnection, POLLRDHUP, 0};
+    return poll(&connection, 1, 0) == 1 && (connection.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 
 void OnFault(int signal)
