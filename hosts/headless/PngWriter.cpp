@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +42,27 @@ void RemoveTemporaryAndEnd(int signal)
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
+
+// Holds back SIGTERM, SIGINT and SIGHUP for its lifetime, so that the handler never sees a temporary file that
+// exists but is not announced yet (a signal right after mkstemp left one behind), or one announced but gone.
+// Whatever arrives meanwhile is handled when it ends.
+class EndingSignalsHeld {
+public:
+    EndingSignalsHeld()
+    {
+        sigset_t ending;
+        sigemptyset(&ending);
+        for (int signal : {SIGTERM, SIGINT, SIGHUP})
+            sigaddset(&ending, signal);
+        pthread_sigmask(SIG_BLOCK, &ending, &previous_);
+    }
+    ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
 
 // umask can only be read by setting it: read once, not at every frame.
 mode_t NewFileMode()
@@ -86,20 +108,25 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
 {
     const std::filesystem::path target(path);
     std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int descriptor = mkstemp(temporary.data());
+    int descriptor = -1;
+    {
+        const EndingSignalsHeld held; // the file and its announcement come into being together
+        descriptor = mkstemp(temporary.data());
+        if (descriptor >= 0 && temporary.size() < sizeof gTemporary) {
+            std::memcpy(gTemporary, temporary.c_str(), temporary.size() + 1);
+            gWriting = 1;
+        }
+    }
     std::FILE* file = descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
     if (file == nullptr) {
         *error = "cannot write " + path + ": " + std::strerror(errno);
         if (descriptor >= 0) {
             close(descriptor);
+            const EndingSignalsHeld held;
             unlink(temporary.c_str());
+            gWriting = 0;
         }
         return false;
-    }
-    const bool announced = temporary.size() < sizeof gTemporary;
-    if (announced) {
-        std::memcpy(gTemporary, temporary.c_str(), temporary.size() + 1);
-        gWriting = 1;
     }
     PngFailure failure;
     bool written = Encode(file, width, height, rgb, &failure);
@@ -112,10 +139,14 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     check(std::fflush(file) == 0 && std::ferror(file) == 0); // buffered bytes meet a full disk only here
     check(fchmod(descriptor, NewFileMode()) == 0);
     check(std::fclose(file) == 0);
-    check(!written || std::rename(temporary.c_str(), path.c_str()) == 0);
-    if (!written)
-        unlink(temporary.c_str());
-    gWriting = 0;
+    {
+        // The temporary file goes (by rename or unlink) and stops being announced together.
+        const EndingSignalsHeld held;
+        check(!written || std::rename(temporary.c_str(), path.c_str()) == 0);
+        if (!written)
+            unlink(temporary.c_str());
+        gWriting = 0;
+    }
     if (!written) {
         *error = "cannot write " + path + ": "
             + (failure.error != 0 ? std::string(std::strerror(failure.error)) : std::string(failure.message));
