@@ -153,9 +153,11 @@ TEST_F(XScreenSaverDaemonTest, TenBlanksShowTheLatticeAndTenUnblanksEndItCleanly
         EXPECT_TRUE(drawn) << "no lattice on the screen 3 s after the blank";
         ASSERT_TRUE(xscreensaverCommand("-deactivate"));
         expected += "0\n";
-        for (int i = 0; i < 20 && ended().size() < expected.size(); ++i)
+        // Within 5 s: a hang shows, while the whole chain (command, daemon, its gfx process, the wrapper, a sanitized
+        // inkspin) took 0.25 to 0.4 s on a busy machine and once over 1 s on an overloaded one.
+        for (int i = 0; i < 100 && ended().size() < expected.size(); ++i)
             usleep(50000);
-        ASSERT_EQ(ended(), expected) << "every inkspin ends within 1 s of its unblank, with status 0";
+        ASSERT_EQ(ended(), expected) << "every inkspin ends within 5 s of its unblank, with status 0";
     }
     const std::string log = ReadFile(root / "home" / "log");
     EXPECT_NE(log.find("inkspin"), std::string::npos) << "the daemon never ran inkspin:\n" << log;
