@@ -43,7 +43,11 @@ protected:
         ASSERT_NE(dpy, nullptr) << "run under tests/common/with-xvfb.sh";
         config.writePreferences("InkspinBackgroundEnabled=false\n"); // every pixel is background, ink or shade
     }
-    void TearDown() override { XCloseDisplay(dpy); }
+    void TearDown() override
+    {
+        if (dpy != nullptr) // null when SetUp found no display
+            XCloseDisplay(dpy);
+    }
 
     std::unique_ptr<BackgroundProcess> inkspin(std::vector<std::string> arguments, std::string screenSaverWindow = "")
     {
