@@ -92,3 +92,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
 {
     return BackgroundProcess(argv, environment).wait(600.0);
 }
+
+OwnXServer::OwnXServer(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> argv = {"/usr/bin/Xvfb", "-displayfd", "1"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    process = std::make_unique<BackgroundProcess>(argv);
+    for (int i = 0; i < 1000 && process->running(); ++i) {
+        const std::string number = process->wait(0).out; // written once the server listens
+        if (!number.empty() && number.back() == '\n') {
+            display = ":" + number.substr(0, number.size() - 1);
+            return;
+        }
+        usleep(10000);
+    }
+}

@@ -1,6 +1,7 @@
 // Runs the programs under test, for end-to-end tests of the binaries: to their end, or in the background.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,3 +37,12 @@ private:
 void ExpectOneLineError(const ProcessResult& result, int status, const std::string& named);
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
+
+// An X server of the test's own: Xvfb with `arguments` (a screen, -ac, ...) on a display number it picks itself
+// (-displayfd), so that test runs side by side never meet on one server, and stale locks of killed ones are reused.
+// `display` is ":N" once it accepts connections, or "" when it did not start within 10 s.
+struct OwnXServer {
+    explicit OwnXServer(const std::vector<std::string>& arguments);
+    std::unique_ptr<BackgroundProcess> process;
+    std::string display;
+};

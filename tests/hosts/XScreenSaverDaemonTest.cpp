@@ -48,16 +48,12 @@ protected:
                 ASSERT_EQ(chown(p.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
             asUser = {"/usr/sbin/runuser", "-u", "nobody", "--"};
         }
-        for (int n = 71; n < 99 && display.empty(); ++n)
-            if (!fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
-                display = ":" + std::to_string(n);
-        server = std::make_unique<BackgroundProcess>(std::vector<std::string>{
-            "/usr/bin/Xvfb", display, "-screen", "0", "640x480x24", "-nolisten", "tcp", "-ac"});
-        for (int i = 0; i < 100 && dpy == nullptr; ++i) {
-            usleep(50000);
-            dpy = XOpenDisplay(display.c_str());
-        }
-        ASSERT_NE(dpy, nullptr) << "Xvfb did not start on " << display;
+        server = std::make_unique<OwnXServer>(
+            std::vector<std::string>{"-screen", "0", "640x480x24", "-nolisten", "tcp", "-ac"});
+        ASSERT_NE(server->display, "") << "Xvfb did not start";
+        display = server->display;
+        dpy = XOpenDisplay(display.c_str());
+        ASSERT_NE(dpy, nullptr) << "cannot open " << display;
         daemon = std::make_unique<BackgroundProcess>(
             command({"xscreensaver", "--no-splash", "--verbose", "--log", (root / "home" / "log").string()}));
     }
@@ -72,8 +68,8 @@ protected:
         if (dpy != nullptr)
             XCloseDisplay(dpy);
         if (server) {
-            server->signal(SIGTERM); // Xvfb removes its lock file then; killed, it would leave it and take the number
-            server->wait(3.0);
+            server->process->signal(SIGTERM);
+            server->process->wait(3.0);
         }
         server.reset();
         fs::remove_all(root);
@@ -121,7 +117,8 @@ protected:
     fs::path root;
     std::vector<std::string> asUser;
     std::string display;
-    std::unique_ptr<BackgroundProcess> server, daemon;
+    std::unique_ptr<OwnXServer> server;
+    std::unique_ptr<BackgroundProcess> daemon;
     Display* dpy = nullptr;
 };
 
