@@ -44,8 +44,8 @@ void RemoveTemporaryAndEnd(int signal)
 }
 
 // Holds back SIGTERM, SIGINT and SIGHUP for its lifetime, so that the handler never sees a temporary file that
-// exists but is not announced yet (a signal right after mkstemp left one behind), or one announced but gone.
-// Whatever arrives meanwhile is handled when it ends.
+// exists but is not announced yet (a signal right after mkstemp left one behind). Whatever arrives meanwhile is
+// handled when it ends.
 class EndingSignalsHeld {
 public:
     EndingSignalsHeld()
@@ -122,7 +122,6 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
         *error = "cannot write " + path + ": " + std::strerror(errno);
         if (descriptor >= 0) {
             close(descriptor);
-            const EndingSignalsHeld held;
             unlink(temporary.c_str());
             gWriting = 0;
         }
@@ -139,14 +138,10 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     check(std::fflush(file) == 0 && std::ferror(file) == 0); // buffered bytes meet a full disk only here
     check(fchmod(descriptor, NewFileMode()) == 0);
     check(std::fclose(file) == 0);
-    {
-        // The temporary file goes (by rename or unlink) and stops being announced together.
-        const EndingSignalsHeld held;
-        check(!written || std::rename(temporary.c_str(), path.c_str()) == 0);
-        if (!written)
-            unlink(temporary.c_str());
-        gWriting = 0;
-    }
+    check(!written || std::rename(temporary.c_str(), path.c_str()) == 0);
+    if (!written)
+        unlink(temporary.c_str());
+    gWriting = 0; // a signal before this removes a name that no longer exists: harmless
     if (!written) {
         *error = "cannot write " + path + ": "
             + (failure.error != 0 ? std::string(std::strerror(failure.error)) : std::string(failure.message));
