@@ -83,6 +83,9 @@ bool MakeOwnWindow(Display* display, SaverWindow* result, std::string* error)
 
 bool UseWindow(Display* display, Window window, SaverWindow* result, std::string* error)
 {
+    // Only the window's size, visibility and end: its keyboard and mouse belong to whoever made it. Selected before
+    // the size is read, so that no resize falls between the two.
+    XSelectInput(display, window, StructureNotifyMask | VisibilityChangeMask);
     XWindowAttributes attributes{};
     const Status found = XGetWindowAttributes(display, window, &attributes);
     const std::string problem = XErrorTrapTake(display);
@@ -103,9 +106,38 @@ bool UseWindow(Display* display, Window window, SaverWindow* result, std::string
     result->window = window;
     result->width = attributes.width;
     result->height = attributes.height;
-    // Only the window's size, visibility and end: its keyboard and mouse belong to whoever made it.
-    XSelectInput(display, window, attributes.your_event_mask | StructureNotifyMask | VisibilityChangeMask);
     result->visible = attributes.map_state == IsViewable;
+    return true;
+}
+
+bool MakeDrawable(Display* display, SaverWindow* result, std::string* error)
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    const Status found = XQueryTree(display, result->window, &root, &parent, &children, &count);
+    if (children != nullptr)
+        XFree(children);
+    if (!found || !XErrorTrapTake(display).empty()) {
+        *error = "window " + Hex(result->window) + " does not exist";
+        return false;
+    }
+    if (root == result->window) {
+        result->drawable = result->window;
+        return true;
+    }
+    // The window's own visual, depth and colormap; no background, so nothing is painted before the first frame.
+    // Keys and clicks are not selected here and go on to the window.
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;
+    attributes.border_pixel = 0;
+    result->drawable = XCreateWindow(display, result->window, 0, 0, 1, 1, 0, CopyFromParent, InputOutput,
+                                     CopyFromParent, CWBackPixmap | CWBorderPixel, &attributes);
+    XMapWindow(display, result->drawable);
+    const std::string problem = XErrorTrapTake(display);
+    if (!problem.empty()) {
+        *error = "cannot draw into window " + Hex(result->window) + ": " + problem;
+        return false;
+    }
     return true;
 }
 
@@ -113,14 +145,31 @@ bool UseWindow(Display* display, Window window, SaverWindow* result, std::string
 
 bool OpenSaverWindow(Display* display, const CommandLine& line, SaverWindow* result, std::string* error)
 {
+    bool found = false;
     switch (line.mode) {
     case RunMode::WindowId:
-        return UseWindow(display, static_cast<Window>(line.windowId), result, error);
+        found = UseWindow(display, static_cast<Window>(line.windowId), result, error);
+        break;
     case RunMode::Root: {
         Window window = 0;
-        return WindowFromEnvironment(display, &window, error) && UseWindow(display, window, result, error);
+        found = WindowFromEnvironment(display, &window, error) && UseWindow(display, window, result, error);
+        break;
     }
     default:
-        return MakeOwnWindow(display, result, error);
+        found = MakeOwnWindow(display, result, error);
+        break;
     }
+    return found && MakeDrawable(display, result, error);
+}
+
+void FitDrawable(Display* display, const SaverWindow& target)
+{
+    if (target.drawable != target.window)
+        XResizeWindow(display, target.drawable, static_cast<unsigned>(target.width), static_cast<unsigned>(target.height));
+}
+
+void CloseDrawable(Display* display, const SaverWindow& target)
+{
+    if (target.drawable != target.window && target.drawable != 0)
+        XDestroyWindow(display, target.drawable);
 }

@@ -13,7 +13,6 @@
 #include <poll.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -33,8 +32,8 @@ struct Session {
     std::string* error;
 };
 
-// Whether OpenGL can draw the whole window. A larger one is refused, not drawn in part: Mesa still makes the
-// window's own buffers at its full size, and one of 32767x32767 crashed inside llvmpipe.
+// Whether OpenGL can draw the whole window. A larger one is refused, not drawn in part: the drawable stays at the
+// size last checked, and the saver ends with one line.
 bool FitsOpenGL(const SaverWindow& target, const GlxContext& context, std::string* error)
 {
     if (target.width <= context.maxWidth() && target.height <= context.maxHeight())
@@ -43,14 +42,6 @@ bool FitsOpenGL(const SaverWindow& target, const GlxContext& context, std::strin
         + ", larger than this OpenGL can draw (" + std::to_string(context.maxWidth()) + "x"
         + std::to_string(context.maxHeight()) + ")";
     return false;
-}
-
-// Ends the process at once, with the one line: any OpenGL call from here on (the view's stop deletes its textures)
-// would make Mesa take the window at its new size, which is what crashes. The system frees the rest.
-[[noreturn]] void EndWithoutOpenGL(const std::string& error)
-{
-    std::fprintf(stderr, "inkspin: %s\n", error.c_str());
-    std::_Exit(1);
 }
 
 // Handles every queued event; says whether to go on.
@@ -66,7 +57,8 @@ Outcome HandleEvents(Session& s)
                 s.target.width = event.xconfigure.width;
                 s.target.height = event.xconfigure.height;
                 if (!FitsOpenGL(s.target, *s.context, s.error))
-                    EndWithoutOpenGL(*s.error); // before OpenGL is asked for a drawable it cannot hold
+                    return Outcome::Failed;
+                FitDrawable(s.display, s.target);
                 s.driver->resize({static_cast<float>(s.target.width), static_cast<float>(s.target.height)});
             }
             break;
@@ -166,10 +158,11 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
     int status = 1;
     SaverWindow target;
     if (OpenSaverWindow(display, line, &target, error)) {
-        std::unique_ptr<GlxContext> context = GlxContext::create(display, target.window, target.visual, error);
+        std::unique_ptr<GlxContext> context = GlxContext::create(display, target.drawable, target.visual, error);
         if (context && !FitsOpenGL(target, *context, error))
             context.reset();
         if (context) {
+            FitDrawable(display, target);
             OpenGLSetContextProvider([&context](const OpenGLPixelFormat&) -> OpenGLContext* { return context.get(); });
             {
                 InkspinView view;
@@ -190,6 +183,7 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
             OpenGLSetContextProvider({});
             context.reset();
         }
+        CloseDrawable(display, target);
         if (target.ownWindow)
             XDestroyWindow(display, target.window);
     }

@@ -267,14 +267,21 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
     XDestroyWindow(dpy, w);
     XSync(dpy, False);
     ExpectOneLineError(saver->wait(5.0), 1, "window");
-    // Grown past what OpenGL can draw (32767x32767 crashed inside llvmpipe): one line, before any drawing.
-    const Window huge = makeWindow(120, 90);
-    saver = inkspin({"-window-id", std::to_string(huge)});
-    waitFor(huge);
-    XResizeWindow(dpy, huge, 32767, 32767);
-    XSync(dpy, False);
-    ExpectOneLineError(saver->wait(5.0), 1, "larger than this OpenGL can draw");
-    XDestroyWindow(dpy, huge);
+    // Grown past what OpenGL can draw (32767x32767 crashed inside llvmpipe), while the saver starts (the moment it
+    // watches the window) and while it draws: one line.
+    for (const bool drawing : {false, true}) {
+        const Window huge = makeWindow(120, 90);
+        saver = inkspin({"-window-id", std::to_string(huge)});
+        XWindowAttributes watched{};
+        for (int i = 0; i < 1000 && !(watched.all_event_masks & StructureNotifyMask) && saver->running(); ++i)
+            XGetWindowAttributes(dpy, huge, &watched);
+        if (drawing)
+            waitFor(huge);
+        XResizeWindow(dpy, huge, 32767, 32767);
+        XSync(dpy, False);
+        ExpectOneLineError(saver->wait(5.0), 1, "larger than this OpenGL can draw");
+        XDestroyWindow(dpy, huge);
+    }
     for (const char* bad : {"garbage", "-5", "0x100200001"})
         ExpectOneLineError(inkspin({"-root"}, bad)->wait(5.0), 1, "XSCREENSAVER_WINDOW");
     // No display, an empty one, one that does not answer, one with a newline: one line each, for both programs
