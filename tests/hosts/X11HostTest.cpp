@@ -273,8 +273,10 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
         const Window huge = makeWindow(120, 90);
         saver = inkspin({"-window-id", std::to_string(huge)});
         XWindowAttributes watched{};
-        for (int i = 0; i < 1000 && !(watched.all_event_masks & StructureNotifyMask) && saver->running(); ++i)
-            XGetWindowAttributes(dpy, huge, &watched);
+        for (int i = 0; i < 5000 && saver->running() && XGetWindowAttributes(dpy, huge, &watched)
+                        && !(watched.all_event_masks & StructureNotifyMask);
+             ++i)
+            usleep(1000);
         if (drawing)
             waitFor(huge);
         XResizeWindow(dpy, huge, 32767, 32767);
