@@ -36,6 +36,24 @@ bool WindowFromEnvironment(Display* display, Window* window, std::string* error)
     return true;
 }
 
+// The child OpenGL draws into (see the header): the window's own visual, depth and colormap; no background, so
+// nothing is painted before the first frame. Keys and clicks are not selected here and go on to the window.
+bool MakeDrawable(Display* display, SaverWindow* result, std::string* error)
+{
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;
+    attributes.border_pixel = 0;
+    result->drawable = XCreateWindow(display, result->window, 0, 0, 1, 1, 0, CopyFromParent, InputOutput,
+                                     CopyFromParent, CWBackPixmap | CWBorderPixel, &attributes);
+    XMapWindow(display, result->drawable);
+    const std::string problem = XErrorTrapTake(display);
+    if (!problem.empty()) {
+        *error = "cannot draw into window " + Hex(result->window) + ": " + problem;
+        return false;
+    }
+    return true;
+}
+
 bool MakeOwnWindow(Display* display, SaverWindow* result, std::string* error)
 {
     const int screen = DefaultScreen(display);
@@ -78,7 +96,7 @@ bool MakeOwnWindow(Display* display, SaverWindow* result, std::string* error)
         *error = "cannot create a window: " + problem;
         return false;
     }
-    return true;
+    return MakeDrawable(display, result, error);
 }
 
 bool UseWindow(Display* display, Window window, SaverWindow* result, std::string* error)
@@ -107,37 +125,9 @@ bool UseWindow(Display* display, Window window, SaverWindow* result, std::string
     result->width = attributes.width;
     result->height = attributes.height;
     result->visible = attributes.map_state == IsViewable;
-    return true;
-}
-
-bool MakeDrawable(Display* display, SaverWindow* result, std::string* error)
-{
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    const Status found = XQueryTree(display, result->window, &root, &parent, &children, &count);
-    if (children != nullptr)
-        XFree(children);
-    if (!found || !XErrorTrapTake(display).empty()) {
-        *error = "window " + Hex(result->window) + " does not exist";
-        return false;
-    }
-    if (root == result->window) {
-        result->drawable = result->window;
-        return true;
-    }
-    // The window's own visual, depth and colormap; no background, so nothing is painted before the first frame.
-    // Keys and clicks are not selected here and go on to the window.
-    XSetWindowAttributes attributes{};
-    attributes.background_pixmap = None;
-    attributes.border_pixel = 0;
-    result->drawable = XCreateWindow(display, result->window, 0, 0, 1, 1, 0, CopyFromParent, InputOutput,
-                                     CopyFromParent, CWBackPixmap | CWBorderPixel, &attributes);
-    XMapWindow(display, result->drawable);
-    const std::string problem = XErrorTrapTake(display);
-    if (!problem.empty()) {
-        *error = "cannot draw into window " + Hex(result->window) + ": " + problem;
-        return false;
-    }
+    if (window != attributes.root)
+        return MakeDrawable(display, result, error);
+    result->drawable = window;
     return true;
 }
 
@@ -145,21 +135,16 @@ bool MakeDrawable(Display* display, SaverWindow* result, std::string* error)
 
 bool OpenSaverWindow(Display* display, const CommandLine& line, SaverWindow* result, std::string* error)
 {
-    bool found = false;
     switch (line.mode) {
     case RunMode::WindowId:
-        found = UseWindow(display, static_cast<Window>(line.windowId), result, error);
-        break;
+        return UseWindow(display, static_cast<Window>(line.windowId), result, error);
     case RunMode::Root: {
         Window window = 0;
-        found = WindowFromEnvironment(display, &window, error) && UseWindow(display, window, result, error);
-        break;
+        return WindowFromEnvironment(display, &window, error) && UseWindow(display, window, result, error);
     }
     default:
-        found = MakeOwnWindow(display, result, error);
-        break;
+        return MakeOwnWindow(display, result, error);
     }
-    return found && MakeDrawable(display, result, error);
 }
 
 void FitDrawable(Display* display, const SaverWindow& target)
