@@ -7,13 +7,18 @@
 //
 // The domain "D" lives in ${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/D.conf, INI as QSettings writes it (keys under
 // [General]; booleans true/false, numbers in decimal, floats in the shortest form that reads back bit for bit).
-// A save replaces the file atomically (at no moment is there no file), keeps keys that are not ours, and is locked
-// against other processes saving at the same time. With neither XDG_CONFIG_HOME nor HOME set the store is empty and
-// saving fails. An unreadable file (junk, a directory in its place, no permission, a FIFO or anything but a regular
-// file, over 1 MiB) reads as empty, without being opened when it is no regular file or too big; a save never
-// replaces a file that was not read, nor writes one that the next load could not read (over 1 MiB): it fails,
-// saying why, and leaves the file as it is. A save waits about a second at most for the lock.
-// The location is read from the environment at each call, so a test may point it elsewhere. Main thread only.
+// Only a regular file of at most 1 MiB is read (through a symbolic link too); anything else (junk aside, which reads
+// as far as it makes sense) reads as empty, and a FIFO or device is never waited for. With neither XDG_CONFIG_HOME nor
+// HOME set the store is empty and saving fails. The location is read from the environment at each call, so a test may
+// point it elsewhere. Main thread only.
+//
+// A save takes the lock file beside the file (D.conf.lock, QSettings' own), waiting a second at most; reads the file
+// again under it; sets our keys in its text, leaving every other line as it was (other programs' keys, comments);
+// writes the result to a new file beside it, checking every write, flushes it to the disk and renames it over the old
+// one, so the path holds the old file or the whole new one at every moment. It fails, saying why and changing
+// nothing, when the file cannot be read (not a regular file, a symbolic link, over 1 MiB, no permission), when the
+// result would be over 1 MiB, and when any step fails (a full disk is named as such). Temporary files of saves that
+// were killed half-way are removed by the next save.
 #pragma once
 
 #include <cstdint>
@@ -28,11 +33,9 @@ void PreferencesSetBool(const char* key, bool value, const char* domain);
 void PreferencesSetFloat(const char* key, float value, const char* domain);
 void PreferencesSetInt(const char* key, std::int32_t value, const char* domain);
 
-// Writes pending sets to disk; the next copy rereads the file as other processes left it. False when pending sets
-// could not be written, or there is no location at all, with `reason` (when given) set to one line that names the
-// file and what stood in the way; "" on success. After such a failure this process's later copies still see
-// the values that were not written (QSettings keeps them with its cached state of the file, and offers no way to drop
-// them); other processes read the file as it is. No caller loads again after a failed save.
+// Writes pending sets to disk and forgets them, written or not: the next copy rereads the file as other processes
+// left it. False when pending sets could not be written, or there is no location at all, with `reason` (when given)
+// set to one line that names the file and what stood in the way; "" on success.
 bool PreferencesAppSynchronize(const char* domain, std::string* reason = nullptr);
 
 // The file that holds a domain, or an empty string when there is no location.

@@ -3,7 +3,11 @@
 // defaults and for a set of extremes) are checked against the golden files by the settings sheet's tests.
 #include "tests/common/TestEnvironment.h"
 
+#include "platform/IniText.h"
 #include "platform/PreferencesStore.h"
+
+#include <sched.h>
+#include <sys/mount.h>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -85,20 +89,26 @@ TEST_F(PreferencesTest, EachKeyFallsBackOnItsOwnAndLoadsOnce)
     EXPECT_EQ(view->gShadeLevels, 7) << "a second load reads nothing";
 }
 
-// A file that cannot be read gives the defaults; junk that QSettings reads as nothing is replaced by a save. Every
-// other way a save can be refused (a file the load did not read, one the save would push past 1 MiB, a lock path that
-// is no file, a lock another program holds, a folder that cannot be written or made) leaves the file as it was and
-// says why, naming it, within about a second. A lock left by a dead process of this host is broken, as always.
+// A file that cannot be read gives the defaults; junk keeps what it holds and gains the keys. Every other way a save
+// can be refused (a file it cannot read, also when it became one after the load, a link, a result past 1 MiB, a lock
+// path that is no file, a lock another program holds, a folder that cannot be written or made) leaves the file as it
+// was and says why, naming it, within about a second; nothing of the refused save is written later, when the way is
+// clear. A lock left by a dead process of this host is broken, as always.
 TEST_F(PreferencesTest, SavesNeverLoseAFileAndSayWhyTheyCannot)
 {
     const fs::path folder = config.path() / "inkspin", file = config.preferencesFile(), lock = file.string() + ".lock";
     char host[256] = "";
     gethostname(host, sizeof host);
     const bool root = geteuid() == 0; // reads and writes whatever the permissions
+    // What a save of these settings adds to the table's file: the boundary rows end exactly at 1 MiB, and one past.
+    config.writePreferences("InkspinShadeLevels=5\nSomebodyElsesKey=kept\n");
+    const auto base = fs::file_size(file);
+    LoadedView()->savePrefs();
+    const auto growth = fs::file_size(file) - base, padding = (1 << 20) - base - growth - sizeof "Padding=";
     struct Case {
         const char* what;
         std::function<void()> make;
-        bool saved, unreadable;
+        bool saved, unreadable, afterLoad = false;
     };
     const Case cases[] = {
         {"junk", [&] { std::ofstream(file, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe[General\n=\x01", 29); }, true, true},
@@ -107,7 +117,12 @@ TEST_F(PreferencesTest, SavesNeverLoseAFileAndSayWhyTheyCannot)
         {"2 MiB", [&] { fs::resize_file(file, 2 << 20); }, false, true},                // reading it would cost its size
         {"a directory", [&] { fs::remove(file), fs::create_directories(file); }, false, true},
         {"no permission", [&] { fs::permissions(file, fs::perms::none); }, root, !root},
-        {"a file near 1 MiB", [&] { std::ofstream(file, std::ios::app) << "Padding=" << std::string((1 << 20) - 80, 'x') << "\n"; }, false, false},
+        {"a FIFO after the load", [&] { fs::remove(file), mkfifo(file.c_str(), 0600); }, false, true, true},
+        {"a directory after the load", [&] { fs::remove(file), fs::create_directories(file); }, false, true, true},
+        {"a symbolic link", [&] { fs::rename(file, folder / "target"), fs::create_symlink("target", file); }, false, false},
+        {"a file that ends at 1 MiB once saved", [&] { std::ofstream(file, std::ios::app) << "Padding=" << std::string(padding, 'x') << "\n"; }, true, false},
+        {"a file one byte over 1 MiB once saved", [&] { std::ofstream(file, std::ios::app) << "Padding=" << std::string(padding + 1, 'x') << "\n"; }, false, false},
+        {"a value QSettings would escape to thrice its size", [&] { std::ofstream(file, std::ios::app) << "Bangs=" << std::string(350000, '!') << "\n"; }, true, false},
         {"a lock path that is a directory", [&] { fs::create_directories(lock); }, false, false},
         {"a lock held on another host", [&] { std::ofstream(lock) << "4242\ninkspin-settings\nelsewhere.example\n"; }, false, false},
         {"a lock held here by a live process", [&] { // as QLockFile writes it: pid, program, host
@@ -124,12 +139,15 @@ TEST_F(PreferencesTest, SavesNeverLoseAFileAndSayWhyTheyCannot)
             fs::permissions(folder, fs::perms::owner_all);
         fs::remove_all(folder);
         config.writePreferences("InkspinShadeLevels=5\nSomebodyElsesKey=kept\n");
-        c.make();
+        if (!c.afterLoad)
+            c.make();
         auto state = [&] { return fs::is_regular_file(file) && !c.unreadable ? ReadFile(file) : std::to_string(int(fs::status(file).type())); };
-        const std::string before = state();
+        std::string before = state();
         auto view = LoadedView();
-        EXPECT_EQ(c.unreadable ? HasDefaults(*view) : view->gShadeLevels == 5, true);
+        EXPECT_EQ(c.unreadable && !c.afterLoad ? HasDefaults(*view) : view->gShadeLevels == 5, true);
         EXPECT_EQ(state(), before) << "not touched by a load";
+        if (c.afterLoad)
+            c.make(), before = state();
         view->gShadeLevels = 9;
         std::string reason;
         const auto start = std::chrono::steady_clock::now();
@@ -137,29 +155,129 @@ TEST_F(PreferencesTest, SavesNeverLoseAFileAndSayWhyTheyCannot)
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << "the window would freeze";
         if (c.saved) {
             EXPECT_EQ(LoadedView()->gShadeLevels, 9);
+            EXPECT_TRUE(c.unreadable || ReadFile(file).find("SomebodyElsesKey=kept\n") != std::string::npos);
         } else {
             EXPECT_NE(reason.find(folder.string()), std::string::npos) << reason;
             EXPECT_EQ(state(), before) << "a refused save changes nothing";
+            if (fs::is_directory(folder))
+                fs::permissions(folder, fs::perms::owner_all);
+            fs::remove_all(folder);
+            config.writePreferences("AnotherProgramsSave=1\n");
+            LoadedView();
+            PreferencesAppSynchronize("org.inkspin.saver");
+            EXPECT_EQ(ReadFile(file), "[General]\nAnotherProgramsSave=1\n") << "written later, unasked";
         }
     }
 }
 
+// A save sets its keys and keeps every other byte: other programs' keys and groups, comments, escapes, line ends.
 TEST_F(PreferencesTest, SaveKeepsOtherKeysAndReplacesTheFileWhole)
 {
-    config.writePreferences("SomebodyElsesKey=kept\nInkspinShadeLevels=9\n[Elsewhere]\nsize=3\n");
+    const std::string others = "; a comment\r\nSomebodyElsesKey=\"a, b\" ; kept\r\n";
+    config.writePreferences(others + "InkspinShadeLevels = 9 ; mine\n\n[Elsewhere]\nsize=3\n");
+    std::ofstream(config.preferencesFile().string() + ".Ab12Cd") << "a temporary file of a save killed half-way";
     struct stat before{}, after{};
     ASSERT_EQ(stat(config.preferencesFile().c_str(), &before), 0);
     auto view = LoadedView();
     view->gShadeLevels = 4;
+    view->gNewZoomBackground = view->gZoomBackground;
+    view->gNewBufferScale = view->gBufferScale;
     view->savePrefs();
     ASSERT_EQ(stat(config.preferencesFile().c_str(), &after), 0);
     // A new inode: the file was written aside and renamed over the old one, never rewritten in place.
     EXPECT_NE(before.st_ino, after.st_ino);
-    const std::string text = ReadFile(config.preferencesFile());
-    for (const char* kept : {"SomebodyElsesKey=kept", "size=3", "InkspinShadeLevels=4"})
-        EXPECT_NE(text.find(kept), std::string::npos) << kept;
+    std::string expected = ReadFile(fs::path(INKSPIN_GOLDEN_DIR) / "preferences-defaults.conf");
+    expected.replace(expected.find("InkspinShadeLevels=1\n"), 21, "");
+    expected.replace(0, 10, "[General]\n" + others + "InkspinShadeLevels=4 ; mine\n");
+    expected += "\n[Elsewhere]\nsize=3\n";
+    EXPECT_EQ(ReadFile(config.preferencesFile()), expected);
     for (const auto& entry : fs::directory_iterator(config.preferencesFile().parent_path()))
         EXPECT_EQ(entry.path(), config.preferencesFile()) << "nothing left beside the file";
+}
+
+// Saves onto a disk with less room than they need, from none to enough: each either stores the whole file or says the
+// disk is full and leaves the old file byte for byte, with no temporary file left behind.
+TEST_F(PreferencesTest, AFullDiskFailsTheSaveAndKeepsTheFile)
+{
+    const fs::path folder = config.preferencesFile().parent_path(), file = config.preferencesFile();
+    fs::create_directories(folder);
+    const int status = InChild([&] {
+        // A 256 KiB disk of its own, in a mount namespace of its own, mounted over the preferences folder.
+        const uid_t uid = geteuid();
+        const gid_t gid = getegid();
+        if (unshare(CLONE_NEWNS | (uid != 0 ? CLONE_NEWUSER : 0)) != 0)
+            return 77;
+        if (uid != 0) {
+            std::ofstream("/proc/self/setgroups") << "deny";
+            std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+            std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+        }
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=256k") != 0)
+            return 77;
+        int saved = 0, refused = 0;
+        for (const std::size_t size : {43, 20043, 100043}) {
+            for (int pages = 0; pages <= 30; pages += 3) {
+                SCOPED_TRACE(std::to_string(size) + " bytes, " + std::to_string(pages) + " pages free");
+                for (const auto& entry : fs::directory_iterator(folder))
+                    fs::remove(entry.path());
+                config.writePreferences("Other=" + std::string(size - 26, 'x') + "\nInkspinShadeLevels=5\n");
+                const std::string before = ReadFile(file);
+                {
+                    std::ofstream filler(folder / "filler");
+                    const std::string block(4096, 'f');
+                    while (filler.write(block.data(), block.size()))
+                        ;
+                }
+                fs::resize_file(folder / "filler", std::max<std::intmax_t>(0, fs::file_size(folder / "filler") - pages * 4096));
+                auto view = LoadedView();
+                view->gShadeLevels = 9;
+                std::string reason;
+                if (view->savePrefs(&reason)) {
+                    ++saved;
+                    EXPECT_EQ(LoadedView()->gShadeLevels, 9);
+                    EXPECT_EQ(ReadFile(file).substr(0, size - 16), before.substr(0, size - 16));
+                } else {
+                    ++refused;
+                    EXPECT_NE(reason.find("full"), std::string::npos) << reason;
+                    EXPECT_EQ(ReadFile(file), before);
+                }
+                EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2) << "only the file and the filler";
+            }
+        }
+        EXPECT_GT(saved, 0);
+        EXPECT_GT(refused, 0);
+        return ::testing::Test::HasFailure() ? 1 : 0;
+    });
+    if (status == 77)
+        GTEST_SKIP() << "no mount namespace here";
+    EXPECT_EQ(status, 0);
+}
+
+// The INI text as QSettings reads it: quotes, escapes, comments, lists and typed values, sections, the later key.
+TEST(IniTextTest, ReadsTopLevelValuesAsQSettingsDoes)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"K=5", "5"},
+        {"K =  \" 5 \"  ; comment", " 5 "},
+        {"K=\\x35\\066", "56"},
+        {"K=1,2", nullptr},
+        {"K=\"1,2\"", "1,2"},
+        {"K=@Variant(5)", nullptr},
+        {"K=5\\\n5", "55"},
+        {";K=5", nullptr},
+        {"\xef\xbb\xbf[general]\nK=5", "5"},
+        {"[%General]\nK=5", nullptr},
+        {"[Other]\nK=5\n[General]", nullptr},
+        {"K=4\n[Other]\nK=6\n[GENERAL]\nK=5", "5"},
+        {"%4B=5", "5"},
+    };
+    for (const auto& [text, value] : rows) {
+        const auto values = IniTopLevelValues(text);
+        const auto found = values.find("K");
+        EXPECT_EQ(found == values.end() ? std::optional<std::string>() : found->second,
+                  value ? std::optional<std::string>(value) : std::nullopt) << text;
+    }
 }
 
 TEST_F(PreferencesTest, ConcurrentSavesEndAsOneCompleteSet)

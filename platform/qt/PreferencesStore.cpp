@@ -1,0 +1,373 @@
+// The preferences store: INI files read and written here, byte for byte (platform/IniText.h), and QtCore's QLockFile
+// for the lock beside the file, which is the lock QSettings takes, so saves of earlier Inkspins and of other QSettings
+// programs still exclude ours. QSettings itself is not used: it kept unwritten values cached per path and wrote
+// them later, let a failed write through to the rename (a full disk emptied the file), and escaped other programs'
+// values past the read limit.
+#include "platform/PreferencesStore.h"
+
+#include "platform/IniText.h"
+
+#include <QLockFile>
+#include <QString>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+namespace {
+
+std::string ConfigDirectory()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') // the XDG rules ignore a relative value
+        return std::string(xdg) + "/inkspin";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0')
+        return std::string(home) + "/.config/inkspin";
+    return {};
+}
+
+// Only a regular file of a sane size is ever read: opening a FIFO would block for ever, and a huge file would cost
+// its size in memory and seconds before the first frame. No save writes a larger one.
+constexpr off_t kMaxFileSize = 1 << 20;
+
+// A file as read: its text, or why it could not be read ("" when it does not exist, which reads as empty).
+struct FileText {
+    std::string text;
+    std::string problem;
+    bool exists = false;
+    mode_t mode = 0;
+};
+
+std::string ErrorText(int error) { return std::strerror(error); }
+
+// Reads `path` without blocking on a FIFO or a device: opened non-blocking, and read only once fstat shows a regular
+// file within the limit. A save also refuses a symbolic link (`followLinks` false): it would either rewrite the file
+// the link points to or replace the link itself with a file.
+FileText ReadText(const std::string& path, bool followLinks)
+{
+    FileText file;
+    const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW);
+    const int fd = open(path.c_str(), flags);
+    if (fd < 0) {
+        if (errno == ELOOP && !followLinks)
+            file.problem = path + " is a symbolic link";
+        else if (errno != ENOENT)
+            file.problem = path + " cannot be read: " + ErrorText(errno);
+        return file;
+    }
+    file.exists = true;
+    struct stat status {};
+    if (fstat(fd, &status) != 0) {
+        file.problem = path + " cannot be read: " + ErrorText(errno);
+    } else if (!S_ISREG(status.st_mode)) {
+        file.problem = path + " is not a regular file";
+    } else {
+        file.mode = status.st_mode & 07777;
+        char buffer[65536];
+        while (file.problem.empty()) {
+            const ssize_t got = read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                file.problem = path + " cannot be read: " + ErrorText(errno);
+            if (got <= 0)
+                break;
+            file.text.append(buffer, static_cast<std::size_t>(got));
+            if (file.text.size() > static_cast<std::size_t>(kMaxFileSize))
+                file.problem = path + " is over 1 MiB and was not read";
+        }
+    }
+    close(fd);
+    if (!file.problem.empty())
+        file.text.clear();
+    return file;
+}
+
+// What this process knows of one file between two synchronises: its top-level values as read at the first copy, and
+// the sets waiting for the next synchronise. Both go at every synchronise, whether the save worked or not, so the next
+// copy reads the file as other processes left it and no unwritten value outlives a failed save.
+struct OpenFile {
+    std::map<std::string, std::string> values;
+    std::map<std::string, std::string> sets;
+};
+
+std::map<std::string, OpenFile>& OpenFiles()
+{
+    static std::map<std::string, OpenFile> files;
+    return files;
+}
+
+OpenFile* Open(const char* domain)
+{
+    const std::string path = PreferencesFilePath(domain);
+    if (path.empty())
+        return nullptr;
+    const auto [entry, added] = OpenFiles().try_emplace(path);
+    if (added)
+        entry->second.values = IniTopLevelValues(ReadText(path, true).text);
+    return &entry->second;
+}
+
+// Overrides by domain and key.
+std::map<std::pair<std::string, std::string>, std::string>& Overrides()
+{
+    static std::map<std::pair<std::string, std::string>, std::string> overrides;
+    return overrides;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+std::optional<std::string> CopyText(const char* key, const char* domain)
+{
+    const auto overridden = Overrides().find({domain, key});
+    if (overridden != Overrides().end())
+        return Trimmed(overridden->second);
+    OpenFile* file = Open(domain);
+    if (file == nullptr)
+        return std::nullopt;
+    for (const auto* values : {&file->sets, &file->values})
+        if (const auto found = values->find(key); found != values->end())
+            return Trimmed(found->second);
+    return std::nullopt;
+}
+
+template <typename T>
+std::optional<T> ParseWhole(const std::string& text)
+{
+    // from_chars reads a leading '+' as junk; no save writes one, but a hand-edited file might.
+    const std::size_t skip = !text.empty() && text[0] == '+' ? 1 : 0;
+    T value{};
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data() + skip, end, value);
+    if (error != std::errc() || stop != end || text.size() == skip)
+        return std::nullopt;
+    return value;
+}
+
+template <typename T>
+std::string Format(T value)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, error == std::errc() ? end : buffer);
+}
+
+void SetText(const char* key, std::string text, const char* domain)
+{
+    if (OpenFile* file = Open(domain))
+        file->sets[key] = std::move(text);
+}
+
+// "the disk holding DIR is full", when it is (no block or no inode left for this user), or "".
+std::string FullDisk(const std::string& directory)
+{
+    struct statvfs disk {};
+    if (statvfs(directory.c_str(), &disk) == 0 && (disk.f_bavail == 0 || disk.f_favail == 0))
+        return "the disk holding " + directory + " is full";
+    return {};
+}
+
+// Why a failed system call stopped the save of `path`, naming the file.
+std::string WriteFailure(const std::string& path, int error)
+{
+    if (error == ENOSPC || error == EDQUOT)
+        return "the disk is full (" + ErrorText(error) + "): " + path + " cannot be written";
+    return "cannot write " + path + ": " + ErrorText(error);
+}
+
+// Takes the lock beside `path`, waiting a second at most. QLockFile alone would wait for ever on a lock path that is
+// a FIFO or a directory, and half a minute on a lock it cannot read or that another host holds. A lock left by a
+// dead process of this host is broken at once. Why not, or "".
+std::string TakeLock(QLockFile& lock, const std::string& path, const std::string& directory)
+{
+    const std::string lockPath = path + ".lock";
+    struct stat status {};
+    if (lstat(lockPath.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return lockPath + " is in the way of the lock file (not a regular file)";
+    if (lock.tryLock(1000))
+        return {};
+    switch (lock.error()) {
+    case QLockFile::LockFailedError:
+        return "another program holds " + lockPath;
+    case QLockFile::PermissionError:
+        return "cannot make the lock file " + lockPath + ": permission denied";
+    default:
+        if (std::string full = FullDisk(directory); !full.empty())
+            return full + ": cannot make the lock file " + lockPath;
+        return "cannot take the lock file " + lockPath;
+    }
+}
+
+// Removes what saves killed half-way left: their temporary files, named after the file and six more characters.
+// Called with the lock held, when no other save is writing one.
+void RemoveLeftovers(const std::string& directory, const std::string& name)
+{
+    DIR* folder = opendir(directory.c_str());
+    if (folder == nullptr)
+        return;
+    while (const dirent* entry = readdir(folder)) {
+        const std::string_view other = entry->d_name;
+        if (other.size() == name.size() + 7 && other.substr(0, name.size() + 1) == name + "."
+            && other.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", name.size() + 1)
+                == std::string_view::npos)
+            unlinkat(dirfd(folder), entry->d_name, 0);
+    }
+    closedir(folder);
+}
+
+// Writes all of `text` to `fd`; the errno that stopped it, or 0.
+int WriteAll(int fd, const std::string& text)
+{
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return wrote < 0 ? errno : ENOSPC;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return 0;
+}
+
+// Puts `text` in place of `path`: a new file beside it, written, flushed to the disk and renamed over the old one,
+// so that at every moment the path holds either the old file or the whole new one. Why not, or "".
+std::string Replace(const std::string& path, const std::string& directory, const std::string& text, mode_t mode)
+{
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return WriteFailure(path, errno);
+    int error = WriteAll(fd, text);
+    if (error == 0 && fchmod(fd, mode) != 0)
+        error = errno;
+    if (error == 0 && fsync(fd) != 0) // where a file system only finds out now that the disk is full
+        error = errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        unlink(temporary.c_str());
+        return WriteFailure(path, error);
+    }
+    // The rename itself reaches the disk with the folder.
+    if (const int folder = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return {};
+}
+
+// Writes the pending sets into the file as it is now; why not, or "". The file is read again under the lock, so
+// what other programs saved meanwhile is kept; a file that cannot be read is never replaced, and no file is written
+// that the next load would not read.
+std::string Save(const std::string& path, const std::map<std::string, std::string>& sets)
+{
+    const std::filesystem::path file(path);
+    const std::string directory = file.parent_path().string(), name = file.filename().string();
+    // The folder is made only when there is something to write: reading never creates anything.
+    std::error_code ignored;
+    std::filesystem::create_directories(directory, ignored);
+    struct stat status {};
+    if (stat(directory.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return "cannot make the folder " + directory;
+    if (access(directory.c_str(), W_OK) != 0)
+        return "cannot write in " + directory + ": " + ErrorText(errno);
+    QLockFile lock(QString::fromStdString(path + ".lock"));
+    if (std::string problem = TakeLock(lock, path, directory); !problem.empty())
+        return problem;
+    RemoveLeftovers(directory, name);
+    const FileText old = ReadText(path, false);
+    if (!old.problem.empty())
+        return old.problem + "; it is left as it is";
+    const std::string text = IniWithTopLevelValues(old.text, sets);
+    if (text.size() > static_cast<std::size_t>(kMaxFileSize))
+        return "with these settings " + path + " would be over 1 MiB, too large to be read again; it is left as it is";
+    mode_t mask = umask(0);
+    umask(mask);
+    return Replace(path, directory, text, old.exists ? old.mode : 0666 & ~mask);
+}
+
+} // namespace
+
+std::string PreferencesFilePath(const char* domain)
+{
+    const std::string directory = ConfigDirectory();
+    return directory.empty() ? std::string() : directory + "/" + domain + ".conf";
+}
+
+void PreferencesSetOverride(const char* key, const std::string& text, const char* domain)
+{
+    Overrides()[{domain, key}] = text;
+}
+
+std::optional<bool> PreferencesCopyBool(const char* key, const char* domain)
+{
+    std::optional<std::string> text = CopyText(key, domain);
+    if (!text)
+        return std::nullopt;
+    for (char& c : *text)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    if (*text == "true")
+        return true;
+    if (*text == "false")
+        return false;
+    return std::nullopt;
+}
+
+std::optional<float> PreferencesCopyFloat(const char* key, const char* domain)
+{
+    const std::optional<std::string> text = CopyText(key, domain);
+    const std::optional<float> value = text ? ParseWhole<float>(*text) : std::nullopt;
+    // "nan" and "inf" parse, but no setting means anything by them: NaN intensities paint faces black and an
+    // infinite width covers the screen in ink.
+    return value && std::isfinite(*value) ? value : std::nullopt;
+}
+
+std::optional<std::int32_t> PreferencesCopyInt(const char* key, const char* domain)
+{
+    const std::optional<std::string> text = CopyText(key, domain);
+    return text ? ParseWhole<std::int32_t>(*text) : std::nullopt;
+}
+
+void PreferencesSetBool(const char* key, bool value, const char* domain)
+{
+    SetText(key, value ? "true" : "false", domain);
+}
+
+void PreferencesSetFloat(const char* key, float value, const char* domain) { SetText(key, Format(value), domain); }
+
+void PreferencesSetInt(const char* key, std::int32_t value, const char* domain) { SetText(key, Format(value), domain); }
+
+bool PreferencesAppSynchronize(const char* domain, std::string* reason)
+{
+    std::string problem;
+    const std::string path = PreferencesFilePath(domain);
+    const auto found = path.empty() ? OpenFiles().end() : OpenFiles().find(path);
+    if (path.empty())
+        problem = "neither XDG_CONFIG_HOME nor HOME is set: there is no place for the settings";
+    else if (found != OpenFiles().end() && !found->second.sets.empty())
+        problem = Save(path, found->second.sets);
+    if (found != OpenFiles().end())
+        OpenFiles().erase(found);
+    if (reason != nullptr)
+        *reason = problem;
+    return problem.empty();
+}
