@@ -37,14 +37,21 @@ bool WindowFromEnvironment(Display* display, Window* window, std::string* error)
 }
 
 // The child OpenGL draws into (see the header): the window's own visual, depth and colormap; no background, so
-// nothing is painted before the first frame. Keys and clicks are not selected here and go on to the window.
-bool MakeDrawable(Display* display, SaverWindow* result, std::string* error)
+// nothing is painted before the first frame. Keys and clicks are not selected here and go on to the window; the
+// child's own size is, so that a resize by another program can be undone.
+bool MakeDrawable(Display* display, SaverWindow* result, long windowEvents, std::string* error)
 {
+    // Other programs' resizes (and maps) of the window's children come to us as requests, which we never grant:
+    // only the saver sizes the child. Only one client may ask this of a window; where another already has, the
+    // saver undoes such resizes when it sees them.
+    XSelectInput(display, result->window, windowEvents | SubstructureRedirectMask);
+    XErrorTrapTake(display); // BadAccess: another client redirects them; the earlier selection stands
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.border_pixel = 0;
+    attributes.event_mask = StructureNotifyMask;
     result->drawable = XCreateWindow(display, result->window, 0, 0, 1, 1, 0, CopyFromParent, InputOutput,
-                                     CopyFromParent, CWBackPixmap | CWBorderPixel, &attributes);
+                                     CopyFromParent, CWBackPixmap | CWBorderPixel | CWEventMask, &attributes);
     XMapWindow(display, result->drawable);
     const std::string problem = XErrorTrapTake(display);
     if (!problem.empty()) {
@@ -79,7 +86,8 @@ bool MakeOwnWindow(Display* display, SaverWindow* result, std::string* error)
     attributes.colormap = XCreateColormap(display, root, result->visual.visual, AllocNone);
     attributes.background_pixel = BlackPixel(display, screen);
     attributes.border_pixel = 0;
-    attributes.event_mask = StructureNotifyMask | KeyPressMask | ExposureMask | VisibilityChangeMask;
+    const long events = StructureNotifyMask | KeyPressMask | ExposureMask | VisibilityChangeMask;
+    attributes.event_mask = events;
     result->window = XCreateWindow(display, root, 0, 0, static_cast<unsigned>(result->width),
                                    static_cast<unsigned>(result->height), 0, result->visual.depth, InputOutput,
                                    result->visual.visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
@@ -96,14 +104,15 @@ bool MakeOwnWindow(Display* display, SaverWindow* result, std::string* error)
         *error = "cannot create a window: " + problem;
         return false;
     }
-    return MakeDrawable(display, result, error);
+    return MakeDrawable(display, result, events, error);
 }
 
 bool UseWindow(Display* display, Window window, SaverWindow* result, std::string* error)
 {
     // Only the window's size, visibility and end: its keyboard and mouse belong to whoever made it. Selected before
     // the size is read, so that no resize falls between the two.
-    XSelectInput(display, window, StructureNotifyMask | VisibilityChangeMask);
+    const long events = StructureNotifyMask | VisibilityChangeMask;
+    XSelectInput(display, window, events);
     XWindowAttributes attributes{};
     const Status found = XGetWindowAttributes(display, window, &attributes);
     const std::string problem = XErrorTrapTake(display);
@@ -126,7 +135,7 @@ bool UseWindow(Display* display, Window window, SaverWindow* result, std::string
     result->height = attributes.height;
     result->visible = attributes.map_state == IsViewable;
     if (window != attributes.root)
-        return MakeDrawable(display, result, error);
+        return MakeDrawable(display, result, events, error);
     result->drawable = window;
     return true;
 }

@@ -9,7 +9,9 @@
 // OpenGL draws into a child of that window which only the saver sizes (the root window excepted). The OpenGL driver
 // asks the server for its drawable's size at every frame, so a window that another program grows past what OpenGL
 // can draw would reach the driver before the saver has seen the resize (a 32767x32767 one crashed llvmpipe); the
-// child keeps the size the saver has checked. A child of the root would be a top-level window over the desktop, so
+// child keeps the size the saver has checked: other programs' requests to resize it are redirected to the saver,
+// which never grants them (where another client already redirects the window's children, the saver puts the child
+// back to its size when it sees it changed). A child of the root would be a top-level window over the desktop, so
 // on the root the saver draws into the root itself, which only the server sizes, within what it can show.
 #pragma once
 
@@ -34,7 +36,8 @@ struct SaverWindow {
 // Finds or makes the window; false with a one-line reason.
 bool OpenSaverWindow(Display* display, const CommandLine& line, SaverWindow* result, std::string* error);
 
-// Gives the child the window's size, once the caller has checked that OpenGL can draw that size.
+// Gives the child the window's size, once the caller has checked that OpenGL can draw that size; also puts it back
+// when another program resized it.
 void FitDrawable(Display* display, const SaverWindow& target);
 
 // Destroys the child (before the display closes, the server would do it then anyway).

@@ -52,6 +52,11 @@ Outcome HandleEvents(Session& s)
         XNextEvent(s.display, &event);
         switch (event.type) {
         case ConfigureNotify:
+            if (event.xconfigure.window == s.target.drawable && s.target.drawable != s.target.window
+                && (event.xconfigure.width != s.target.width || event.xconfigure.height != s.target.height)) {
+                FitDrawable(s.display, s.target); // another program resized the child: only the saver sizes it
+                break;
+            }
             if (event.xconfigure.window == s.target.window
                 && (event.xconfigure.width != s.target.width || event.xconfigure.height != s.target.height)) {
                 s.target.width = event.xconfigure.width;

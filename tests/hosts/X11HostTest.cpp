@@ -284,6 +284,24 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
         ExpectOneLineError(saver->wait(5.0), 1, "larger than this OpenGL can draw");
         XDestroyWindow(dpy, huge);
     }
+    // Another program resizing the child the saver draws into (any client may resize any window): never granted.
+    const Window outer = makeWindow(120, 90);
+    saver = inkspin({"-window-id", std::to_string(outer)});
+    waitFor(outer);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    ASSERT_TRUE(XQueryTree(dpy, outer, &root, &parent, &children, &count) && count == 1);
+    const Window child = children[0];
+    XFree(children);
+    XResizeWindow(dpy, child, 32767, 32767);
+    XSync(dpy, False);
+    usleep(500000);
+    ASSERT_TRUE(saver->running()) << "status " << saver->wait(0).status;
+    XWindowAttributes drawn{};
+    ASSERT_TRUE(XGetWindowAttributes(dpy, child, &drawn));
+    EXPECT_EQ(drawn.width, 120);
+    endWith(*saver, SIGTERM);
+    XDestroyWindow(dpy, outer);
     for (const char* bad : {"garbage", "-5", "0x100200001"})
         ExpectOneLineError(inkspin({"-root"}, bad)->wait(5.0), 1, "XSCREENSAVER_WINDOW");
     // No display, an empty one, one that does not answer, one with a newline: one line each, for both programs
