@@ -1,5 +1,6 @@
 #include "hosts/headless/HeadlessRenderer.h"
 
+#include "hosts/common/DriverRoom.h"
 #include "hosts/headless/EglContext.h"
 #include "hosts/headless/PngWriter.h"
 #include "platform/FrameRateOverlay.h"
@@ -12,10 +13,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <vector>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -42,21 +41,6 @@ bool PrepareDirectory(const std::string& directory, std::string* error)
     return true;
 }
 
-// Whether the address space holds what frames of this many pixels need: Mesa's driver and LLVM, which take
-// about 600 MB of address space whatever the size (measured with `ulimit -v`: at 590 MB and below a 64x64 render
-// crashed inside them, with SIGSEGV or an uncaught std::bad_alloc from LLVM's threads), plus the pbuffer's colour
-// and depth (which Mesa allocates without telling anyone when it cannot) and the readback. Asked before Mesa is
-// loaded, so a limit too low for it gives one line instead of a crash. The probe is never touched, so it costs no
-// memory; without a limit on the address space it always succeeds.
-bool RoomForFrames(long pixels)
-{
-    constexpr std::size_t kDriverBytes = std::size_t(640) << 20; // with room: 590 MB still crashed once
-    constexpr long kBytesPerPixel = 20; // 4 colour + 4 depth + 4 RGBA readback + 3 RGB + a quarter to spare
-    const std::unique_ptr<char[]> probe(
-        new (std::nothrow) char[kDriverBytes + static_cast<std::size_t>(pixels) * kBytesPerPixel]);
-    return probe != nullptr;
-}
-
 std::string FramePath(const std::string& directory, long index)
 {
     char name[32];
@@ -72,14 +56,8 @@ int RenderFrames(const RenderOptions& options, std::string* error)
         return 1;
     PngWriterRemoveTemporaryOnSignals(); // an interrupted render leaves whole frames only
     const std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
-    if (!RoomForFrames(long(options.width) * options.height)) {
-        rlimit limit{};
-        getrlimit(RLIMIT_AS, &limit);
-        *error = "out of memory for frames of " + size + ": OpenGL's driver alone needs about 640 MB of address space"
-            + (limit.rlim_cur == RLIM_INFINITY ? std::string()
-                                               : ", and ulimit -v allows " + std::to_string(limit.rlim_cur >> 20) + " MB");
+    if (!RoomForOpenGL(long(options.width) * options.height, "frames of " + size, error))
         return 1;
-    }
 
     // The view asks for its context through the provider; this host owns it.
     std::unique_ptr<EglContext> context;

@@ -1,5 +1,6 @@
 #include "hosts/x11/X11Host.h"
 
+#include "hosts/common/DriverRoom.h"
 #include "hosts/x11/GlxContext.h"
 #include "hosts/x11/SaverWindow.h"
 #include "hosts/x11/SignalPipe.h"
@@ -159,6 +160,12 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
         return 1;
     }
     XErrorTrapWatchConnection(display);
+    // Before anything of GLX: finding a visual already loads the driver.
+    const int screen = DefaultScreen(display), width = DisplayWidth(display, screen), height = DisplayHeight(display, screen);
+    if (!RoomForOpenGL(long(width) * height, "a " + std::to_string(width) + "x" + std::to_string(height) + " screen", error)) {
+        XCloseDisplay(display);
+        return 1;
+    }
 
     int status = 1;
     SaverWindow target;
