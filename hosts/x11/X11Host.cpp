@@ -161,8 +161,10 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
     }
     XErrorTrapWatchConnection(display);
     // Before anything of GLX: finding a visual already loads the driver.
-    const int screen = DefaultScreen(display), width = DisplayWidth(display, screen), height = DisplayHeight(display, screen);
-    if (!RoomForOpenGL(long(width) * height, "a " + std::to_string(width) + "x" + std::to_string(height) + " screen", error)) {
+    const int screen = DefaultScreen(display);
+    const int width = DisplayWidth(display, screen), height = DisplayHeight(display, screen);
+    if (!RoomForOpenGL(long(width) * height, "a " + std::to_string(width) + "x" + std::to_string(height) + " screen",
+                       error)) {
         XCloseDisplay(display);
         return 1;
     }
