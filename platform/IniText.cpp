@@ -181,7 +181,8 @@ std::optional<std::string> PlainValue(std::string_view raw)
                 for (int digit; i < raw.size() && (digit = HexDigit(raw[i])) >= 0 && digit < base; ++i)
                     code = (code * static_cast<unsigned>(base) + static_cast<unsigned>(digit)) & 0xffff;
                 AppendCode(out, code);
-            } else if ((e == '\n' || e == '\r') && i < raw.size() && (raw[i] == '\n' || raw[i] == '\r') && raw[i] != e) {
+            } else if ((e == '\n' || e == '\r') && i < raw.size() && (raw[i] == '\n' || raw[i] == '\r')
+                       && raw[i] != e) {
                 ++i; // a continued line
             }
             keep = out.size();

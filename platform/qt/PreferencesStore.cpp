@@ -222,11 +222,11 @@ void RemoveLeftovers(const std::string& directory, const std::string& name)
     DIR* folder = opendir(directory.c_str());
     if (folder == nullptr)
         return;
+    constexpr std::string_view kRandom = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     while (const dirent* entry = readdir(folder)) {
         const std::string_view other = entry->d_name;
         if (other.size() == name.size() + 7 && other.substr(0, name.size() + 1) == name + "."
-            && other.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", name.size() + 1)
-                == std::string_view::npos)
+            && other.find_first_not_of(kRandom, name.size() + 1) == std::string_view::npos)
             unlinkat(dirfd(folder), entry->d_name, 0);
     }
     closedir(folder);
