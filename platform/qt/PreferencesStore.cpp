@@ -215,18 +215,24 @@ std::string TakeLock(QLockFile& lock, const std::string& path, const std::string
     }
 }
 
-// Removes what saves killed half-way left: their temporary files, named after the file and six more characters.
-// Called with the lock held, when no other save is writing one.
+// The name of a save's temporary file: hidden, beside the file, and like nothing a user would name a file, so that
+// the next save can tell what a killed one left. mkstemp replaces the six X.
+std::string TemporaryPattern(const std::string& directory, const std::string& name)
+{
+    return directory + "/." + name + ".saving-XXXXXX";
+}
+
+// Removes the temporary files of saves that were killed half-way. Called with the lock held, when no other save is
+// writing one.
 void RemoveLeftovers(const std::string& directory, const std::string& name)
 {
     DIR* folder = opendir(directory.c_str());
     if (folder == nullptr)
         return;
-    constexpr std::string_view kRandom = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const std::string prefix = "." + name + ".saving-";
     while (const dirent* entry = readdir(folder)) {
         const std::string_view other = entry->d_name;
-        if (other.size() == name.size() + 7 && other.substr(0, name.size() + 1) == name + "."
-            && other.find_first_not_of(kRandom, name.size() + 1) == std::string_view::npos)
+        if (other.size() == prefix.size() + 6 && other.substr(0, prefix.size()) == prefix)
             unlinkat(dirfd(folder), entry->d_name, 0);
     }
     closedir(folder);
@@ -248,9 +254,10 @@ int WriteAll(int fd, const std::string& text)
 
 // Puts `text` in place of `path`: a new file beside it, written, flushed to the disk and renamed over the old one,
 // so that at every moment the path holds either the old file or the whole new one. Why not, or "".
-std::string Replace(const std::string& path, const std::string& directory, const std::string& text, mode_t mode)
+std::string Replace(const std::string& path, const std::string& directory, const std::string& name,
+                    const std::string& text, mode_t mode)
 {
-    std::string temporary = path + ".XXXXXX";
+    std::string temporary = TemporaryPattern(directory, name);
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return WriteFailure(path, errno);
@@ -302,7 +309,7 @@ std::string Save(const std::string& path, const std::map<std::string, std::strin
         return "with these settings " + path + " would be over 1 MiB, too large to be read again; it is left as it is";
     mode_t mask = umask(0);
     umask(mask);
-    return Replace(path, directory, text, old.exists ? old.mode : 0666 & ~mask);
+    return Replace(path, directory, name, text, old.exists ? old.mode : 0666 & ~mask);
 }
 
 } // namespace

@@ -175,7 +175,9 @@ TEST_F(PreferencesTest, SaveKeepsOtherKeysAndReplacesTheFileWhole)
 {
     const std::string others = "; a comment\r\nSomebodyElsesKey=\"a, b\" ; kept\r\n";
     config.writePreferences(others + "InkspinShadeLevels = 9 ; mine\n\n[Elsewhere]\nsize=3\n");
-    std::ofstream(config.preferencesFile().string() + ".Ab12Cd") << "a temporary file of a save killed half-way";
+    const fs::path folder = config.preferencesFile().parent_path();
+    std::ofstream(folder / ".org.inkspin.saver.conf.saving-Ab12Cd") << "what a save killed half-way left";
+    std::ofstream(folder / "org.inkspin.saver.conf.backup") << "a user's own copy";
     struct stat before{}, after{};
     ASSERT_EQ(stat(config.preferencesFile().c_str(), &before), 0);
     auto view = LoadedView();
@@ -191,8 +193,7 @@ TEST_F(PreferencesTest, SaveKeepsOtherKeysAndReplacesTheFileWhole)
     expected.replace(0, 10, "[General]\n" + others + "InkspinShadeLevels=4 ; mine\n");
     expected += "\n[Elsewhere]\nsize=3\n";
     EXPECT_EQ(ReadFile(config.preferencesFile()), expected);
-    for (const auto& entry : fs::directory_iterator(config.preferencesFile().parent_path()))
-        EXPECT_EQ(entry.path(), config.preferencesFile()) << "nothing left beside the file";
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2) << "only the file and the user's copy";
 }
 
 // Saves onto a disk with less room than they need, from none to enough: each either stores the whole file or says the
