@@ -1,6 +1,8 @@
 #include "hosts/x11/XErrorTrap.h"
 
-#include <poll.h>
+#include <X11/Xlib-xcb.h>
+#include <xcb/xcb.h>
+
 #include <unistd.h>
 
 #include <csignal>
@@ -31,21 +33,15 @@ int RecordError(Display* display, XErrorEvent* event)
 
 int ConnectionLost(Display*) { EndForLostConnection(); }
 
-int gConnection = -1;
+xcb_connection_t* gConnection = nullptr;
 struct sigaction gPrevious[2]; // SIGSEGV, SIGBUS
-
-// The server closed its end or the connection broke. Asked of the socket's state, not of its data: a server that
-// dies right after sending events leaves them unread in front of the end of stream, and XCB may have given up on a
-// failed write without reading them, so peeking would find data and call a dead server alive.
-bool ConnectionIsGone()
-{
-    pollfd connection{gConnection, POLLRDHUP, 0};
-    return poll(&connection, 1, 0) == 1 && (connection.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
-}
 
 void OnFault(int signal)
 {
-    if (gConnection >= 0 && ConnectionIsGone())
+    // Only when XCB itself has found the connection broken: that is when it hands null replies to GLX. A fault
+    // with the connection whole, or only with its socket hung up, is some other crash and is reported as one.
+    // (Reading the error flag is a plain load, safe in a signal handler.)
+    if (gConnection != nullptr && xcb_connection_has_error(gConnection) != 0)
         EndForLostConnection();
     sigaction(signal, &gPrevious[signal == SIGSEGV ? 0 : 1], nullptr); // returning repeats the fault there
 }
@@ -74,7 +70,7 @@ std::string XErrorTrapPoll()
 
 void XErrorTrapWatchConnection(Display* display)
 {
-    gConnection = ConnectionNumber(display);
+    gConnection = XGetXCBConnection(display);
     struct sigaction action {};
     action.sa_handler = OnFault;
     sigemptyset(&action.sa_mask);

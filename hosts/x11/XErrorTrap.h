@@ -14,7 +14,7 @@ void XErrorTrapInstall();
 
 // Parts of GLX talk to the server through XCB, which hands a lost connection back as a null reply that they do not
 // all check: a server that dies during the start made the saver crash in glXGetConfig. From this call on, a fault
-// (SIGSEGV, SIGBUS) while the connection of `display` is verifiably gone ends the process like any lost connection
+// (SIGSEGV, SIGBUS) once XCB has found the connection of `display` broken ends the process like any lost connection
 // (status 1, one line); any other fault happens again under the handler that was there before, as it would have.
 void XErrorTrapWatchConnection(Display* display);
 
