@@ -2,6 +2,7 @@
 
 #include "support/text/Printable.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -51,8 +52,9 @@ bool ParseColour(const std::string& text, float rgb[3])
     if (text.size() == 7 && text[0] == '#') {
         for (int i = 0; i < 3; ++i) {
             long byte = 0;
-            if (!ParseLong(text.substr(1 + 2 * i, 2), &byte, 16) || byte < 0)
-                return false;
+            const std::string digits = text.substr(1 + 2 * i, 2);
+            if (!std::isxdigit(static_cast<unsigned char>(digits[0])) || !ParseLong(digits, &byte, 16))
+                return false; // from_chars takes a sign: "#-0-0-0" read as black
             rgb[i] = static_cast<float>(byte) / 255.0f;
         }
         return true;
@@ -211,7 +213,10 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         const std::string base = tabled != nullptr ? std::string("-") + tabled->name : option;
         // Hosts add -root (and lockers -window) to whatever the user wrote: those repeat harmlessly.
         if (seen.count(base) != 0 && option != "-root" && option != "-window") {
-            *error = Printable(spelled) + (seen[base] == spelled ? ": given twice" : ": cannot be combined with " + seen[base]);
+            // --fps after -fps is the same option twice, not two that contradict each other.
+            const std::string& before = seen[base];
+            const bool same = (before.rfind("--", 0) == 0 ? before.substr(1) : before) == option;
+            *error = Printable(spelled) + (same ? ": given twice" : ": cannot be combined with " + Printable(before));
             return false;
         }
         seen[base] = spelled;
@@ -279,7 +284,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
             windowId = true;
             windowOption = spelled;
         } else {
-            *error = Printable(spelled) + ": unknown option; see inkspin --help for the options";
+            *error = "'" + Printable(spelled) + "' is not an option"; // quoted: '' is an argument too
             return false;
         }
     }

@@ -50,7 +50,12 @@ int main(int argc, char** argv)
     }
     PreviewWidget::UseCompatibilityProfile();
 
-    QApplication application(argc, argv);
+    QApplication application(argc, argv); // takes away the options that are Qt's (-style, -platform, ...)
+    if (argc > 1) {
+        std::fprintf(stderr, "inkspin-settings: '%s' is not an option (see inkspin-settings --help)\n",
+                     inkspin::Printable(argv[1]).c_str());
+        return 2;
+    }
     QApplication::setApplicationName(QStringLiteral("inkspin-settings"));
     QApplication::setApplicationDisplayName(QStringLiteral("Inkspin Settings")); // as the desktop entry names it
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/inkspin/inkspin.png")));

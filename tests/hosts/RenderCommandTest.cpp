@@ -69,9 +69,16 @@ TEST_F(RenderCommandTest, BadArgumentsNameTheArgumentAndWriteNothing)
         {{"--render", dir, "--shade-colour", "0,0,1.5"}, "--shade-colour"},
         {{"--render", dir, "--zoom", "--no-zoom"}, "--no-zoom"},
         {{"--render", dir, "--levels", "2", "-levels", "3"}, "-levels"},
+        {{"--render", dir, "--ink-colour", "#-0-0-0"}, "--ink-colour"},
+        {{"--render", dir, "--fps", "-fps"}, "-fps: given twice"},
+        {{""}, "'' is not an option (see inkspin --help)"},
+        {{"--render", dir, "--zoom-factor", std::string(100000, '9')}, "... (100000 bytes)"},
     };
     for (const Case& c : cases) {
-        ExpectOneLineError(inkspin(c.arguments, {"DISPLAY="}), 2, c.named);
+        const ProcessResult result = inkspin(c.arguments, {"DISPLAY="});
+        ExpectOneLineError(result, 2, c.named);
+        EXPECT_LT(result.err.size(), 400u) << "a message, not the value";
+        EXPECT_EQ(result.err.find("help", result.err.find("help") + 1), std::string::npos) << "--help once";
         EXPECT_FALSE(fs::exists(directory)) << c.named;
     }
 }

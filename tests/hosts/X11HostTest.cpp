@@ -319,6 +319,9 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
         ExpectOneLineError(RunProcess({INKSPIN_SETTINGS_BINARY}, {display, "QT_QPA_PLATFORM=", "WAYLAND_DISPLAY="}), 1,
                            "display");
     }
+    // Qt's own options are Qt's; anything else is refused before a window opens.
+    ExpectOneLineError(RunProcess({INKSPIN_SETTINGS_BINARY, "-style", "fusion", "--bogus"},
+                                  {"XDG_RUNTIME_DIR=" + config.path().string()}), 2, "'--bogus'");
 }
 
 } // namespace
