@@ -13,12 +13,28 @@ namespace {
 
 int gPipe[2] = {-1, -1};
 volatile std::sig_atomic_t gStarting = 1; // until the host says it runs: an ending signal ends the process at once
+int gEnding = 0; // the ending signal the frame loop was given, read on the main thread only
+
+// Dies by `signal` itself, as if no handler had been there: what the daemons that start savers expect of a hack.
+void DieBy(int signal)
+{
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr); // blocked while its handler runs
+    raise(signal);
+    _exit(128 + signal); // not reached: SIGTERM, SIGINT and SIGHUP end a process by default
+}
 
 void Forward(int signal)
 {
     if (gStarting && signal != SIGCONT)
-        _exit(0); // nothing of the start needs undoing that the system does not undo
-    const char byte = signal == SIGCONT ? 'c' : 't';
+        DieBy(signal); // nothing of the start needs undoing that the system does not undo
+    const char byte = signal == SIGCONT ? 'c' : signal == SIGINT ? 'i' : signal == SIGHUP ? 'h' : 't';
     const int saved = errno;
     [[maybe_unused]] const auto written = write(gPipe[1], &byte, 1); // a full pipe already holds a wake-up
     errno = saved;
@@ -53,10 +69,13 @@ HostSignal SignalPipeTake()
     ssize_t count;
     while ((count = read(gPipe[0], bytes, sizeof bytes)) > 0) {
         for (ssize_t i = 0; i < count; ++i) {
-            if (bytes[i] == 't')
+            if (bytes[i] != 'c') {
                 result = HostSignal::Terminate;
-            else if (result == HostSignal::Nothing)
+                if (gEnding == 0)
+                    gEnding = bytes[i] == 'i' ? SIGINT : bytes[i] == 'h' ? SIGHUP : SIGTERM;
+            } else if (result == HostSignal::Nothing) {
                 result = HostSignal::Continue;
+            }
         }
     }
     return result;
@@ -78,3 +97,9 @@ bool SignalPipeAwaitTerminate(int milliseconds)
 }
 
 void SignalPipeRunning() { gStarting = 0; }
+
+void SignalPipeEndAsAsked()
+{
+    if (gEnding != 0)
+        DieBy(gEnding);
+}

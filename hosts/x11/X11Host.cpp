@@ -203,5 +203,7 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
     }
     XErrorTrapTake(display);
     XCloseDisplay(display);
+    if (status == 0)
+        SignalPipeEndAsAsked(); // ended by a signal: by that signal, as hacks end; q, Esc or a close: status 0
     return status;
 }

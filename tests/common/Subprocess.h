@@ -6,7 +6,7 @@
 #include <vector>
 
 struct ProcessResult {
-    int status = -1; // exit code, or -1 when it did not exit normally (or has not yet)
+    int status = -1; // exit code, 128 + the signal that ended it (as a shell tells it), or -1 while it runs
     std::string out;
     std::string err;
 };
