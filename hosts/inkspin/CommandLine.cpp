@@ -168,7 +168,7 @@ std::string UsageText()
         "  -window-id ID    draw into an existing window (decimal or 0x hex)\n"
         "                   -window-id wins over -root, and -root over -window\n"
         "  --render DIR     render frames headless into DIR/frame-0000.png ... (no display needed)\n"
-        "  --frames N       number of frames to render (default 300)\n"
+        "  --frames N       number of frames to render, 1 to 100000000 (default 300)\n"
         "  --size WxH       frame size in pixels, each side 1 to 16384 (default 1280x720)\n"
         "  --rate HZ        simulated host calls per second, 0.01 to 1000 (default 67)\n"
         "\n"
@@ -201,7 +201,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
 {
     CommandLine line;
     bool render = false, root = false, window = false, windowId = false, renderOnly = false;
-    std::string renderOnlyOption, windowOption;
+    std::string renderOnlyOption, windowOption, badSetting;
     std::map<std::string, std::string> seen; // option (one dash, the no- of a toggle dropped) -> as spelled
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& spelled = arguments[i];
@@ -240,8 +240,14 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
                 line.settings.emplace_back(tabled->keys[0], negated ? "false" : "true");
             } else if (tabled->kind == OptionKind::Switch) {
                 line.showFrameRate = true; // --fps, the one switch of the table
-            } else if (!value(&text) || !TakeValue(*tabled, spelled, text, &line, error)) {
+            } else if (!value(&text)) {
                 return false;
+            } else if (std::string bad; !TakeValue(*tabled, spelled, text, &line, &bad)) {
+                // Hosts pass what their dialogs were given: a display saver warns and goes on without it, as stock
+                // hacks do; a render, which a script asked for, refuses (below).
+                line.warnings.push_back(bad + "; the saved or default value is used");
+                if (badSetting.empty())
+                    badSetting = bad;
             }
         } else if (option == "-render") {
             if (!value(&line.render.directory))
@@ -290,6 +296,10 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
     }
     if (render && !windowOption.empty()) {
         *error = Printable(windowOption) + ": cannot be combined with --render";
+        return false;
+    }
+    if (render && !badSetting.empty()) {
+        *error = badSetting;
         return false;
     }
     if (!render && renderOnly) {

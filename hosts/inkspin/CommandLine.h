@@ -8,7 +8,9 @@
 // pass them: -window-id wins over -root, and -root over -window (its own window, the default). SETTINGS are the
 // options of the table in Options.h; they hold for this run only. Parsing never touches the display or the file
 // system. Bad input yields one line naming the argument (control characters escaped); so does an option given
-// twice, except -root and -window, which hosts add to whatever the user wrote.
+// twice, except -root and -window, which hosts add to whatever the user wrote. A setting's value that cannot be used
+// (a colour typed as "red" in XScreenSaver's dialog) is only a warning on a display, where the saver runs without it
+// as stock hacks do, and an error for --render.
 #pragma once
 
 #include "hosts/headless/HeadlessRenderer.h"
@@ -28,6 +30,8 @@ struct CommandLine {
     std::vector<std::pair<std::string, std::string>> settings;
     bool showFrameRate = false;                               // --fps, also in render.showFrameRate
     long delayMicroseconds = kDefaultDelayMicroseconds;       // --delay, 0 to 100,000
+    // One line for each setting whose value could not be used (on a display only: a render refuses them).
+    std::vector<std::string> warnings;
 };
 
 // False, with `error` set to one line naming the bad argument, when the arguments make no sense.

@@ -22,6 +22,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "inkspin: %s (see inkspin --help)\n", error.c_str());
         return 2;
     }
+    for (const std::string& warning : line.warnings)
+        std::fprintf(stderr, "inkspin: %s\n", warning.c_str());
     // The command line's settings hold over the preferences file for this run, and are never saved.
     for (const auto& [key, text] : line.settings)
         PreferencesSetOverride(key.c_str(), text, PreferenceKeys::kDomain);

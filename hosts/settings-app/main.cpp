@@ -21,7 +21,7 @@ int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::puts("usage: inkspin-settings\n\n"
+            std::puts("usage: inkspin-settings [--help | --version]\n\n"
                       "Opens Inkspin's settings window: a live preview of the saver and its Options sheet.\n"
                       "Settings are saved to ${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf.");
             return 0;
