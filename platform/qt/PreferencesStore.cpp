@@ -6,6 +6,7 @@
 #include "platform/PreferencesStore.h"
 
 #include "platform/IniText.h"
+#include "support/files/ReplaceFile.h"
 
 #include <QLockFile>
 #include <QString>
@@ -184,14 +185,6 @@ std::string FullDisk(const std::string& directory)
     return {};
 }
 
-// Why a failed system call stopped the save of `path`, naming the file.
-std::string WriteFailure(const std::string& path, int error)
-{
-    if (error == ENOSPC || error == EDQUOT)
-        return "the disk is full (" + ErrorText(error) + "): " + path + " cannot be written";
-    return "cannot write " + path + ": " + ErrorText(error);
-}
-
 // Takes the lock beside `path`, waiting a second at most. QLockFile alone would wait for ever on a lock path that is
 // a FIFO or a directory, and half a minute on a lock it cannot read or that another host holds. A lock left by a
 // dead process of this host is broken at once. Why not, or "".
@@ -215,13 +208,6 @@ std::string TakeLock(QLockFile& lock, const std::string& path, const std::string
     }
 }
 
-// The name of a save's temporary file: hidden, beside the file, and like nothing a user would name a file, so that
-// the next save can tell what a killed one left. mkstemp replaces the six X.
-std::string TemporaryPattern(const std::string& directory, const std::string& name)
-{
-    return directory + "/." + name + ".saving-XXXXXX";
-}
-
 // Removes the temporary files of saves that were killed half-way. Called with the lock held, when no other save is
 // writing one.
 void RemoveLeftovers(const std::string& directory, const std::string& name)
@@ -229,57 +215,13 @@ void RemoveLeftovers(const std::string& directory, const std::string& name)
     DIR* folder = opendir(directory.c_str());
     if (folder == nullptr)
         return;
-    const std::string prefix = "." + name + ".saving-";
+    const std::string prefix = TemporaryFilePrefix(name);
     while (const dirent* entry = readdir(folder)) {
         const std::string_view other = entry->d_name;
         if (other.size() == prefix.size() + 6 && other.substr(0, prefix.size()) == prefix)
             unlinkat(dirfd(folder), entry->d_name, 0);
     }
     closedir(folder);
-}
-
-// Writes all of `text` to `fd`; the errno that stopped it, or 0.
-int WriteAll(int fd, const std::string& text)
-{
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return wrote < 0 ? errno : ENOSPC;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return 0;
-}
-
-// Puts `text` in place of `path`: a new file beside it, written, flushed to the disk and renamed over the old one,
-// so that at every moment the path holds either the old file or the whole new one. Why not, or "".
-std::string Replace(const std::string& path, const std::string& directory, const std::string& name,
-                    const std::string& text, mode_t mode)
-{
-    std::string temporary = TemporaryPattern(directory, name);
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return WriteFailure(path, errno);
-    int error = WriteAll(fd, text);
-    if (error == 0 && fchmod(fd, mode) != 0)
-        error = errno;
-    if (error == 0 && fsync(fd) != 0) // where a file system only finds out now that the disk is full
-        error = errno;
-    if (close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        unlink(temporary.c_str());
-        return WriteFailure(path, error);
-    }
-    // The rename itself reaches the disk with the folder.
-    if (const int folder = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-    return {};
 }
 
 // Writes the pending sets into the file as it is now; why not, or "". The file is read again under the lock, so
@@ -307,9 +249,7 @@ std::string Save(const std::string& path, const std::map<std::string, std::strin
     const std::string text = IniWithTopLevelValues(old.text, sets);
     if (text.size() > static_cast<std::size_t>(kMaxFileSize))
         return "with these settings " + path + " would be over 1 MiB, too large to be read again; it is left as it is";
-    mode_t mask = umask(0);
-    umask(mask);
-    return Replace(path, directory, name, text, old.exists ? old.mode : 0666 & ~mask);
+    return ReplaceFile(directory, name, text, old.exists ? old.mode : DefaultFileMode());
 }
 
 } // namespace
