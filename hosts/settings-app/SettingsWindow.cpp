@@ -1,6 +1,7 @@
 #include "hosts/settings-app/SettingsWindow.h"
 
 #include "hosts/settings-app/PreviewWidget.h"
+#include "hosts/settings-app/XScreenSaverList.h"
 #include "platform/PreferencesStore.h"
 #include "saver/PreferenceKeys.h"
 #include "settings/SheetDialog.h"
@@ -49,6 +50,12 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     top->addWidget(preview_, 1);
     top->addWidget(sheetArea_);
     auto* buttons = new QHBoxLayout;
+    // XScreenSaver lists only the savers of its own package until a user's ~/.xscreensaver names another one.
+    auto* xscreensaver = new QPushButton(tr("Use in &XScreenSaver…"));
+    xscreensaver->setObjectName(QStringLiteral("xscreensaverButton"));
+    xscreensaver->setToolTip(tr("Adds Inkspin to XScreenSaver's list of screen savers in ~/.xscreensaver"));
+    connect(xscreensaver, &QPushButton::clicked, this, &SettingsWindow::useInXScreenSaver);
+    buttons->addWidget(xscreensaver);
     buttons->addStretch(1);
     buttons->addWidget(options_);
     auto* layout = new QVBoxLayout(this);
@@ -121,6 +128,21 @@ void SettingsWindow::checkFile()
     }
     if (!(ShownBy(preview_->view()) == StoredSettings()))
         preview_->reload();
+}
+
+void SettingsWindow::useInXScreenSaver()
+{
+    const auto answer = QMessageBox::question(
+        this, tr("Use in XScreenSaver"),
+        tr("Inkspin will be added to XScreenSaver's list of screen savers. Should XScreenSaver show Inkspin alone?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Cancel)
+        return;
+    std::string message;
+    if (UseInXScreenSaver(answer == QMessageBox::Yes, &message))
+        QMessageBox::information(this, tr("Use in XScreenSaver"), QString::fromStdString(message) + ".");
+    else
+        QMessageBox::warning(this, tr("Use in XScreenSaver"), tr("Not done: ") + QString::fromStdString(message));
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event)

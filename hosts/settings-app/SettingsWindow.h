@@ -1,5 +1,6 @@
-// The settings window: the live preview and an "Options…" button that opens the view's configuration sheet as a
-// panel beside it. Closing the window ends an open sheet and stops the preview's view.
+// The settings window: the live preview, an "Options…" button that opens the view's configuration sheet as a panel
+// beside it, and "Use in XScreenSaver…" (XScreenSaverList.h). Closing the window ends an open sheet and stops the
+// preview's view.
 //
 // The preview shows every change in the sheet at its next frame while nothing is stored: Save stores them (the
 // preview keeps them), Cancel puts the preview back as it was. The preferences file is watched (twice a second):
@@ -37,6 +38,7 @@ protected:
 private:
     void sheetEnded();
     void checkFile();
+    void useInXScreenSaver(); // asks whether Inkspin should be the one saver, then says what was done
 
     PreviewWidget* preview_;
     QPushButton* options_;

@@ -1,6 +1,7 @@
 // inkspin-settings: the saver's settings window, with a live preview.
 #include "hosts/settings-app/PreviewWidget.h"
 #include "hosts/settings-app/SettingsWindow.h"
+#include "hosts/settings-app/XScreenSaverList.h"
 #include "settings/SheetLoader.h"
 #include "support/text/Printable.h"
 
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #ifndef INKSPIN_VERSION
 #define INKSPIN_VERSION "unknown"
@@ -21,10 +23,25 @@ int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::puts("usage: inkspin-settings [--help | --version]\n\n"
+            std::puts("usage: inkspin-settings [--help | --version]\n"
+                      "       inkspin-settings --use-in-xscreensaver [--only]\n\n"
                       "Opens Inkspin's settings window: a live preview of the saver and its Options sheet.\n"
-                      "Settings are saved to ${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf.");
+                      "Settings are saved to ${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf.\n\n"
+                      "--use-in-xscreensaver adds Inkspin to XScreenSaver's list in ~/.xscreensaver (made from the\n"
+                      "system's list when there is none) and opens no window; --only also makes it the one saver.");
             return 0;
+        }
+        if (std::strcmp(argv[i], "--use-in-xscreensaver") == 0) {
+            // The one other argument it takes, on either side: --only.
+            const bool only = argc == 3 && std::strcmp(argv[i == 1 ? 2 : 1], "--only") == 0;
+            if (argc != (only ? 3 : 2)) {
+                std::fputs("inkspin-settings: --use-in-xscreensaver takes --only and nothing else\n", stderr);
+                return 2;
+            }
+            std::string message;
+            const bool done = UseInXScreenSaver(only, &message);
+            std::fprintf(done ? stdout : stderr, "inkspin-settings: %s\n", inkspin::Printable(message, 1000).c_str());
+            return done ? 0 : 1;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("inkspin-settings %s\n", INKSPIN_VERSION);

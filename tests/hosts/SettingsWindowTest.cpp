@@ -5,6 +5,7 @@
 
 #include "hosts/settings-app/PreviewWidget.h"
 #include "hosts/settings-app/SettingsWindow.h"
+#include "hosts/settings-app/XScreenSaverList.h"
 #include "settings/SheetLoader.h"
 
 #include <QLabel>
@@ -81,6 +82,40 @@ TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
 
     window.close();
     EXPECT_FALSE(preview.started()) << "closing the window stops the view";
+}
+
+} // namespace
+
+namespace {
+
+// Inkspin's entry goes after the last one of a user's list, so no entry changes its number, and every other line
+// stays; a list that runs inkspin already is left alone; with no list, the system's is the start.
+TEST(XScreenSaverListTest, InkspinGoesLastAndNothingElseMoves)
+{
+    const std::string system = "*mode: random\n*programs:\t\\\n\tmaze --root\t\\n\\\n- GL: glknots --root \\n\n\n";
+    const std::string entry = "  GL: \t\t\t\tinkspin --root\t\t\t\t    \\n";
+    struct Case {
+        const char* what;
+        std::string user, expected;
+        bool select;
+        int number;
+    };
+    const Case cases[] = {
+        {"no file", "", "programs:\t\\\n\tmaze --root\t\\n\\\n- GL: glknots --root \\n\\\n" + entry + "\n", false, 2},
+        {"a list ended by a blank line", "mode: one\nprograms: \\\n a \\n\\\n\\\n\nselected: 1\n",
+         "mode:\t\tone\nprograms: \\\n a \\n\\\n\\\n" + entry + "\\\n\nselected:\t\t1\n", true, 1},
+        {"no \\n after the last", "programs: a \\n b\ntimeout: 1\n",
+         "programs: a \\n b\\n\\\n" + entry + "\ntimeout: 1\n", false, 2},
+        {"inkspin already", "programs: a \\n -  \"Ink\" /usr/libexec/xscreensaver/inkspin --root \\n\n",
+         "programs: a \\n -  \"Ink\" /usr/libexec/xscreensaver/inkspin --root \\n\n", false, 1},
+    };
+    for (const Case& c : cases) {
+        std::string result, error;
+        int number = -1;
+        ASSERT_TRUE(WithInkspinListed(c.user, system, c.select, &result, &number, &error)) << c.what << error;
+        EXPECT_EQ(result, c.expected) << c.what;
+        EXPECT_EQ(number, c.number) << c.what;
+    }
 }
 
 } // namespace

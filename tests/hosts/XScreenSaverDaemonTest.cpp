@@ -1,10 +1,10 @@
-// The saver under the real XScreenSaver daemon, as a user runs it: an Xvfb of the test's own, a home whose
-// ~/.xscreensaver lists the built inkspin straight on its `programs` line (mode: one) and otherwise leaves the
-// daemon's defaults (fading included), the daemon blanking and unblanking on xscreensaver-command. Each blank must
-// show the lattice within 10 s; each unblank must end inkspin within 5 s, and the daemon's `--verbose` log must say
-// of every inkspin that it "exited normally with SIGTERM", as stock hacks end, and nothing else of it. The daemon
-// refuses to launch hacks as root, so a root test runs it as `nobody` with a copy of the binary in a directory that
-// user can read.
+// The saver under the real XScreenSaver daemon, as a new user runs it: an Xvfb of the test's own, a home with no
+// ~/.xscreensaver until `inkspin-settings --use-in-xscreensaver --only` makes one (the system's list with inkspin
+// after it, shown alone), the daemon's defaults otherwise (fading included), blanking and unblanking on
+// xscreensaver-command. Each blank must show the lattice within 10 s; each unblank must end inkspin within 5 s, and
+// the daemon's `--verbose` log must say of every inkspin that it "exited normally with SIGTERM", as stock hacks end,
+// and nothing else of it. The daemon refuses to launch hacks as root, so a root test runs it as `nobody` with copies
+// of the binaries in a directory that user can read, first on its PATH.
 #include "tests/common/Subprocess.h"
 #include "tests/common/TestEnvironment.h"
 #include "tests/common/WindowPixels.h"
@@ -36,17 +36,15 @@ protected:
         fs::create_directories(root / "bin");
         fs::permissions(root, fs::perms(0755));
         fs::copy_file(INKSPIN_BINARY, root / "bin" / "inkspin");
-        std::ofstream(root / "home" / ".xscreensaver")
-            << "mode: one\nselected: 0\ntimeout: 0:30:00\nlock: False\nsplash: False\n"
-               "programs: GL: "
-            << (root / "bin" / "inkspin").string() << " --root \\n\n";
+        fs::copy_file(INKSPIN_SETTINGS_BINARY, root / "bin" / "inkspin-settings");
         if (getuid() == 0) {
             const passwd* nobody = getpwnam("nobody");
             ASSERT_NE(nobody, nullptr) << "no user nobody to run the daemon as";
-            for (const fs::path& p : {root / "home", root / "home" / ".xscreensaver"})
-                ASSERT_EQ(chown(p.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+            ASSERT_EQ(chown((root / "home").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
             asUser = {"/usr/sbin/runuser", "-u", "nobody", "--"};
         }
+        const ProcessResult listed = RunProcess(command({"inkspin-settings", "--use-in-xscreensaver", "--only"}));
+        ASSERT_EQ(listed.status, 0) << listed.err;
         server = std::make_unique<OwnXServer>(
             std::vector<std::string>{"-screen", "0", "640x480x24", "-nolisten", "tcp", "-ac"});
         ASSERT_NE(server->display, "") << "Xvfb did not start";
@@ -79,7 +77,7 @@ protected:
     {
         std::vector<std::string> full = asUser;
         for (const std::string& word : {std::string("/usr/bin/env"), std::string("-i"), "HOME=" + (root / "home").string(),
-                                        "DISPLAY=" + display, std::string("PATH=/usr/bin:/bin")})
+                                        "DISPLAY=" + display, "PATH=" + (root / "bin").string() + ":/usr/bin:/bin"})
             full.push_back(word);
         // The sanitized build's settings reach its inkspin through the daemon, as in every other test.
         for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "LD_PRELOAD"})
@@ -95,9 +93,19 @@ protected:
         std::vector<std::string> lines;
         std::istringstream log(ReadFile(root / "home" / "log"));
         for (std::string line; std::getline(log, line);)
-            if (const std::size_t at = line.find("/inkspin) "); at != std::string::npos && line.find("child pid") < at)
-                lines.push_back(line.substr(at + 10));
+            if (const std::size_t at = line.find("inkspin) "); at != std::string::npos && line.find("child pid") < at)
+                lines.push_back(line.substr(at + 9));
         return lines;
+    }
+
+    // How many lines of the daemon's log hold `text`.
+    std::size_t logLines(const std::string& text) const
+    {
+        std::istringstream log(ReadFile(root / "home" / "log"));
+        std::size_t count = 0;
+        for (std::string line; std::getline(log, line);)
+            count += line.find(text) != std::string::npos ? 1 : 0;
+        return count;
     }
 
     bool xscreensaverCommand(const std::string& verb)
@@ -134,7 +142,9 @@ TEST_F(XScreenSaverDaemonTest, TenBlanksShowTheLatticeAndTenUnblanksEndItCleanly
         for (int i = 0; i < 100 && !drawn; ++i) { // a sanitized start on a busy machine takes seconds
             usleep(100000);
             std::vector<Pixel> now = WindowPixels(dpy, DefaultRootWindow(dpy));
-            drawn = Share(now, PixelKind::Shade) >= 0.02 && !last.empty() && now != last;
+            // This blank's inkspin: the last one's picture may still be on the screen while the daemon fades.
+            drawn = logLines("forked \"inkspin") > std::size_t(cycle) && Share(now, PixelKind::Shade) >= 0.02
+                && !last.empty() && now != last;
             last = std::move(now);
         }
         EXPECT_TRUE(drawn) << "no lattice on the screen 10 s after the blank";
@@ -144,6 +154,9 @@ TEST_F(XScreenSaverDaemonTest, TenBlanksShowTheLatticeAndTenUnblanksEndItCleanly
         for (int i = 0; i < 200 && ends().size() < std::size_t(cycle + 1); ++i)
             usleep(50000);
         ASSERT_EQ(ends().size(), std::size_t(cycle + 1)) << "inkspin did not end:\n" << ReadFile(root / "home" / "log");
+        // As a user would, the next blank comes after the screen is back (the daemon fades it in for 3 s).
+        for (int i = 0; i < 200 && logLines("unfading done") <= std::size_t(cycle); ++i)
+            usleep(50000);
     }
     for (const std::string& end : ends())
         EXPECT_EQ(end, "exited normally with SIGTERM") << ReadFile(root / "home" / "log");
