@@ -26,7 +26,7 @@ back into a zooming background.
 The package holds the hack for XScreenSaver (with its entry for the
 Settings dialog), xsecurelock and MATE's screensaver, the settings window
 inkspin-settings with a live preview, and their manual pages. Each user
-puts Inkspin in XScreenSaver's list once, with "Use in XScreenSaver" in
+puts Inkspin in XScreenSaver's list once, with \"Use in XScreenSaver\" in
 inkspin-settings or inkspin-settings --use-in-xscreensaver.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # inkspin_VERSION_amd64.deb
