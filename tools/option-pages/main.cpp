@@ -70,7 +70,9 @@ void XmlOption(std::ostream& out, const OptionSpec& o)
         }
         break;
     case OptionKind::Colour:
-        out << "    <string id=\"" << name << "\" _label=\"" << label << " (r,g,b)\" arg=\"--" << name
+        // XScreenSaver's dialog shows a text field empty unless the command line holds its option (it takes no
+        // default for one): the label says what empty means, the value inkspin-settings saved. `default` is for our own check of the arguments.
+        out << "    <string id=\"" << name << "\" _label=\"" << label << " (r,g,b; empty: as saved)\" arg=\"--" << name
             << " %\" default=\"" << DefaultText(o) << "\"/>\n";
         break;
     }
