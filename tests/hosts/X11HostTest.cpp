@@ -296,9 +296,12 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
     ASSERT_TRUE(XQueryTree(dpy, outer, &root, &parent, &children, &count) && count == 1);
     const Window child = children[0];
     XFree(children);
+    XSelectInput(dpy, child, StructureNotifyMask); // to see whether the resize was ever granted, even for a moment
     XResizeWindow(dpy, child, 32767, 32767);
     XSync(dpy, False);
     usleep(500000);
+    for (XEvent event; XCheckTypedWindowEvent(dpy, child, ConfigureNotify, &event);)
+        EXPECT_NE(event.xconfigure.width, 32767) << "the server resized the child";
     ASSERT_TRUE(saver->running()) << "status " << saver->wait(0).status;
     XWindowAttributes drawn{};
     ASSERT_TRUE(XGetWindowAttributes(dpy, child, &drawn));
