@@ -10,7 +10,7 @@ PACKAGES = cmake g++ make pkg-config \
            qt6-base-dev libqt6opengl6-dev qt6-tools-dev libgtest-dev libbenchmark-dev xvfb xauth \
            libxml2-utils mandoc groff-base xscreensaver xscreensaver-gl
 
-.PHONY: all deps configure build test run golden fuzz bench package clean
+.PHONY: all deps configure build test run golden fuzz bench package mutate clean
 
 all: build
 
@@ -65,6 +65,12 @@ package: deps
 
 run: build
 	@scripts/run.sh $(BUILD)
+
+# Plants each fault of tests/mutations.txt in turn and reports those the tests it names did not notice
+# (make mutate WORD=save: only the faults whose description holds "save").
+WORD ?=
+mutate: build
+	@scripts/mutate.sh $(BUILD) "$(WORD)"
 
 # libFuzzer on the packed object, the preferences file and the command line, SECONDS each (clang, installed here).
 SECONDS ?= 60
