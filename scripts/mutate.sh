@@ -44,12 +44,14 @@ if ! cmake --build "$build" -j 2 >/dev/null; then
   echo "mutate: the build fails as it is" >&2
   exit 2
 fi
+union=""
 for i in "${selected[@]}"; do
-  if ! run_tests "${tests[i]}"; then
-    echo "mutate: '${tests[i]}' fails on the unchanged code: no verdicts (fault: ${whats[i]})" >&2
-    exit 2
-  fi
+  union+="${union:+|}${tests[i]}"
 done
+if ! run_tests "$union"; then
+  echo "mutate: the tests fail on the unchanged code ($build: ctest -R '$union'): no verdicts" >&2
+  exit 2
+fi
 
 missed=0 broken=0
 for i in "${selected[@]}"; do

@@ -267,7 +267,7 @@ TEST(IniTextTest, ReadsTopLevelValuesAsQSettingsDoes)
         {"K=@Variant(5)", nullptr},
         {"K=5\\\n5", "55"},
         {";K=5", nullptr},
-        {"\xef\xbb\xbf[general]\nK=5", "5"},
+        {"\xef\xbb\xbfK=5", "5"},
         {"[%General]\nK=5", nullptr},
         {"[Other]\nK=5\n[General]", nullptr},
         {"K=4\n[Other]\nK=6\n[GENERAL]\nK=5", "5"},
