@@ -62,6 +62,8 @@ TEST_F(RenderCommandTest, BadArgumentsNameTheArgumentAndWriteNothing)
         {{"--render", dir, "--zoom-factor", "4.01"}, "--zoom-factor"},
         {{"--render", dir, "--outline-width", "nan"}, "--outline-width"},
         {{"--render", dir, "--levels", "0"}, "--levels"},
+        {{"--render", dir, "--levels", "33"}, "--levels"},
+        {{"--render", dir, "--delay", "100001"}, "--delay"},
         {{"--render", dir, "--dark-band-end", "3.5"}, "--dark-band-end"},
         {{"--render", dir, "--delay", "-1"}, "--delay"},
         {{"--render", dir, "--background-colour", "#12345"}, "--background-colour"},

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # XScreenSaver's description and the man page as the build wrote them from the options table: the XML is well
 # formed, every argument XScreenSaver's Settings dialog can make from it (each boolean's words, each number at its
-# low, high and default, each string at its default) is one inkspin takes, and the man pages render without a warning.
+# low, high and default, each string at its default) is one inkspin takes, every setting --help lists is in both,
+# and the man pages render without a warning.
 # Usage: option-pages.sh INKSPIN XML MANPAGE...
 set -euo pipefail
 inkspin=$1 xml=$2
@@ -42,3 +43,12 @@ for kind in number string; do
 done
 echo "$taken arguments taken"
 [[ $taken -ge 30 ]]
+
+# Every setting --help lists is in the dialog and has its entry in the saver's man page (the first page given).
+settings=$("$inkspin" --help | sed -n '/^Settings, for this run only/,/^$/p' | grep -o '^  --[a-z-]*')
+manual=$(mandoc -T ascii "$1" | col -b)
+for option in $settings; do
+  grep -qE -- "arg(-set|-unset)?=\"($option|--no-${option#--})[ \"]" "$xml" || { echo "not in the dialog: $option"; exit 1; }
+  grep -qE -- "^ +$option([ ,]|$)" <<<"$manual" || { echo "not in the man page: $option"; exit 1; }
+done
+echo "$(wc -w <<<"$settings") settings in --help, the dialog and the man page"
