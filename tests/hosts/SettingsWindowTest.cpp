@@ -5,12 +5,18 @@
 
 #include "hosts/settings-app/PreviewWidget.h"
 #include "hosts/settings-app/SettingsWindow.h"
+#include "hosts/settings-app/ShownSettings.h"
 #include "hosts/settings-app/XScreenSaverList.h"
 #include "settings/SheetLoader.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <fstream>
 
 namespace {
 
@@ -73,6 +79,14 @@ TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
     config.writePreferences("InkspinBackgroundEnabled=false\nInkspinShadeColorRed=0.1\nInkspinShadeColorGreen=0.4\n"
                             "InkspinShadeColorBlue=1\n"); // another program
     EXPECT_TRUE(shows({0.1f, 0.4f, 1.0f})) << "a change to the file shows in the preview";
+    // Rewritten in place to the same length within the same second: still seen.
+    struct stat first {};
+    ASSERT_EQ(stat(config.preferencesFile().c_str(), &first), 0);
+    config.writePreferences("InkspinBackgroundEnabled=false\nInkspinShadeColorRed=0.9\nInkspinShadeColorGreen=0.4\n"
+                            "InkspinShadeColorBlue=1\n");
+    const timespec times[2] = {first.st_atim, {first.st_mtim.tv_sec, first.st_mtim.tv_nsec / 2 + 1}};
+    ASSERT_EQ(utimensat(AT_FDCWD, config.preferencesFile().c_str(), times, 0), 0);
+    EXPECT_TRUE(shows({0.9f, 0.4f, 1.0f})) << "a rewrite of the same length in the same second shows too";
     window.optionsButton()->click();
     EXPECT_EQ(preview.view().shadeColorWell->color()->green, 0.4f) << "and in the next sheet";
     config.writePreferences("InkspinShadeLevels=3\n");
@@ -87,6 +101,21 @@ TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
 } // namespace
 
 namespace {
+
+// What the window puts back (Cancel, a file that changed) carries all eighteen settings: a view shown what a view
+// loaded from a file with every value off its default saves that file again.
+TEST(ShownSettingsTest, AllEighteenComeBack)
+{
+    TemporaryConfigHome config;
+    const std::string custom = ReadFile(std::filesystem::path(INKSPIN_GOLDEN_DIR) / "preferences-custom.conf");
+    std::filesystem::create_directories(config.preferencesFile().parent_path());
+    std::ofstream(config.preferencesFile()) << custom;
+    InkspinView shown;
+    Show(shown, StoredSettings());
+    std::filesystem::remove(config.preferencesFile());
+    ASSERT_TRUE(shown.savePrefs());
+    EXPECT_EQ(ReadFile(config.preferencesFile()), custom);
+}
 
 // Inkspin's entry goes after the last one of a user's list, so no entry changes its number, and every other line
 // stays; a list that runs inkspin already is left alone; with no list, the system's is the start.
