@@ -3,6 +3,7 @@
 // the golden frames' business (tests/hosts/GoldenFrameTest.cpp).
 #include "tests/common/TestEnvironment.h"
 
+#include "platform/FrameRateOverlay.h"
 #include "platform/HostDriver.h"
 
 #include "support/data/ObjectModule.h"
@@ -190,4 +191,19 @@ TEST_F(FrameLoopTest, AHostsMinimumIntervalSpacesItsFrames)
         EXPECT_GT(wait, std::max(delay, InkspinView::kAnimationInterval) - 0.05) << delay;
     }
     driver.stop();
+}
+
+// The frame rate shown is the frames drawn over the last second or more of the wall clock.
+TEST_F(FrameLoopTest, TheFrameRateCountsTheLastSecond)
+{
+    FrameRateOverlay overlay;
+    EXPECT_EQ(overlay.text(), "FPS: -");
+    double now = clock_->now();
+    for (const double interval : {0.0625, 0.125}) { // two seconds of each, in steps a double holds exactly
+        for (int i = 0; i < int(2.0 / interval); ++i) {
+            clock_->set(now += interval);
+            overlay.drawOver(160, 120);
+        }
+        EXPECT_EQ(overlay.text(), interval == 0.0625 ? "FPS: 16.0" : "FPS: 8.0");
+    }
 }
