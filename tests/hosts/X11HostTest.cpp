@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <functional>
 
@@ -195,6 +196,26 @@ TEST_F(X11HostTest, ResizedHiddenAndPausedTheScreenSaverWindowKeepsUp)
     image = waitFor(w, [](const Image& i) { return Share(i, PixelKind::Background) > 0.5; });
     EXPECT_GT(Share(image, PixelKind::Background), 0.5);
     endWith(*saver, SIGINT);
+    XDestroyWindow(dpy, w);
+}
+
+// --delay reaches the frame loop: with a tenth of a second between frames, two seconds show at most about twenty
+// pictures (without it, sixty a second here). Load only lowers the count, so the bound cannot fail by it.
+TEST_F(X11HostTest, TheDelayOptionSpacesTheFrames)
+{
+    const Window w = makeWindow(64, 48);
+    auto saver = inkspin({"-window-id", std::to_string(w), "--delay", "100000"});
+    Image last = waitFor(w);
+    int pictures = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < end) {
+        Image now = WindowPixels(dpy, w);
+        pictures += now != last;
+        last = std::move(now);
+    }
+    EXPECT_LE(pictures, 30);
+    EXPECT_GE(pictures, 2) << "it draws";
+    endWith(*saver, SIGTERM);
     XDestroyWindow(dpy, w);
 }
 
