@@ -201,7 +201,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
 {
     CommandLine line;
     bool render = false, root = false, window = false, windowId = false, renderOnly = false;
-    std::string renderOnlyOption, windowOption, badSetting;
+    std::string renderOnlyOption, windowOption;
     std::map<std::string, std::string> seen; // option (one dash, the no- of a toggle dropped) -> as spelled
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& spelled = arguments[i];
@@ -245,9 +245,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
             } else if (std::string bad; !TakeValue(*tabled, spelled, text, &line, &bad)) {
                 // Hosts pass what their dialogs were given: a display saver warns and goes on without it, as stock
                 // hacks do; a render, which a script asked for, refuses (below).
-                line.warnings.push_back(bad + "; the saved or default value is used");
-                if (badSetting.empty())
-                    badSetting = bad;
+                line.warnings.push_back(bad);
             }
         } else if (option == "-render") {
             if (!value(&line.render.directory))
@@ -298,8 +296,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         *error = Printable(windowOption) + ": cannot be combined with --render";
         return false;
     }
-    if (render && !badSetting.empty()) {
-        *error = badSetting;
+    if (render && !line.warnings.empty()) {
+        *error = line.warnings.front();
         return false;
     }
     if (!render && renderOnly) {

@@ -30,7 +30,7 @@ struct CommandLine {
     std::vector<std::pair<std::string, std::string>> settings;
     bool showFrameRate = false;                               // --fps, also in render.showFrameRate
     long delayMicroseconds = kDefaultDelayMicroseconds;       // --delay, 0 to 100,000
-    // One line for each setting whose value could not be used (on a display only: a render refuses them).
+    // Why each setting's value could not be used, a line each (on a display only: a render refuses them).
     std::vector<std::string> warnings;
 };
 

@@ -23,7 +23,7 @@ int main(int argc, char** argv)
         return 2;
     }
     for (const std::string& warning : line.warnings)
-        std::fprintf(stderr, "inkspin: %s\n", warning.c_str());
+        std::fprintf(stderr, "inkspin: %s; the saved or default value is used\n", warning.c_str());
     // The command line's settings hold over the preferences file for this run, and are never saved.
     for (const auto& [key, text] : line.settings)
         PreferencesSetOverride(key.c_str(), text, PreferenceKeys::kDomain);

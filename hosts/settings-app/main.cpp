@@ -21,6 +21,18 @@
 
 int main(int argc, char** argv)
 {
+    // The form for scripts, which opens no window: --use-in-xscreensaver [--only].
+    if (argc >= 2 && std::strcmp(argv[1], "--use-in-xscreensaver") == 0) {
+        const bool only = argc == 3 && std::strcmp(argv[2], "--only") == 0;
+        if (argc != (only ? 3 : 2)) {
+            std::fputs("inkspin-settings: --use-in-xscreensaver takes --only and nothing else\n", stderr);
+            return 2;
+        }
+        std::string message;
+        const bool done = UseInXScreenSaver(only, &message);
+        std::fprintf(done ? stdout : stderr, "inkspin-settings: %s\n", inkspin::Printable(message, 1000).c_str());
+        return done ? 0 : 1;
+    }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::puts("usage: inkspin-settings [--help | --version]\n"
@@ -30,18 +42,6 @@ int main(int argc, char** argv)
                       "--use-in-xscreensaver adds Inkspin to XScreenSaver's list in ~/.xscreensaver (made from the\n"
                       "system's list when there is none) and opens no window; --only also makes it the one saver.");
             return 0;
-        }
-        if (std::strcmp(argv[i], "--use-in-xscreensaver") == 0) {
-            // The one other argument it takes, on either side: --only.
-            const bool only = argc == 3 && std::strcmp(argv[i == 1 ? 2 : 1], "--only") == 0;
-            if (argc != (only ? 3 : 2)) {
-                std::fputs("inkspin-settings: --use-in-xscreensaver takes --only and nothing else\n", stderr);
-                return 2;
-            }
-            std::string message;
-            const bool done = UseInXScreenSaver(only, &message);
-            std::fprintf(done ? stdout : stderr, "inkspin-settings: %s\n", inkspin::Printable(message, 1000).c_str());
-            return done ? 0 : 1;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("inkspin-settings %s\n", INKSPIN_VERSION);
