@@ -4,8 +4,8 @@
 set -euo pipefail
 build=$1
 out=${INKSPIN_OUT:-out}
-if [[ -n "${DISPLAY:-}" ]]; then
-  echo "Inkspin runs in its own window on $DISPLAY; press q or Esc to end it."
+if [[ -n "${WAYLAND_DISPLAY:-}" || -n "${DISPLAY:-}" ]]; then
+  echo "Inkspin runs in its own window on ${WAYLAND_DISPLAY:-$DISPLAY}; press q or Esc to end it."
   if "$build/hosts/inkspin"; then
     exit 0
   fi

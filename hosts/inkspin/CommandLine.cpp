@@ -159,14 +159,18 @@ bool ParseWindowId(const std::string& text, unsigned long* id)
 std::string UsageText()
 {
     std::string text =
-        "usage: inkspin [-window] [-root] [-window-id ID] [SETTINGS] [--fps] [--delay MICROSECONDS]\n"
+        "usage: inkspin [-window] [-root [--ignore-input]] [-window-id ID] [SETTINGS] [--fps] [--delay MICROSECONDS]\n"
+        "       inkspin --background [SETTINGS] [--fps] [--delay MICROSECONDS]\n"
         "       inkspin --render DIR [--frames N] [--size WxH] [--rate HZ] [SETTINGS] [--fps]\n"
         "       inkspin --help | --version\n"
         "\n"
         "  -window          run in a window of its own (the default); q or Esc ends it\n"
-        "  -root            draw on the root window, or on $XSCREENSAVER_WINDOW when that is set\n"
-        "  -window-id ID    draw into an existing window (decimal or 0x hex)\n"
-        "                   -window-id wins over -root, and -root over -window\n"
+        "  -root            X11: draw on the root window, or on $XSCREENSAVER_WINDOW when that is set;\n"
+        "                   Wayland: cover every output until a key, a click or the pointer moving\n"
+        "  -window-id ID    draw into an existing X11 window (decimal or 0x hex)\n"
+        "  --background     Wayland: a live wallpaper under the windows of every output\n"
+        "                   -window-id wins over --background, that over -root, and -root over -window\n"
+        "  --ignore-input   Wayland -root: keep running through input (for a locker that draws it)\n"
         "  --render DIR     render frames headless into DIR/frame-0000.png ... (no display needed)\n"
         "  --frames N       number of frames to render, 1 to 100000000 (default 300)\n"
         "  --size WxH       frame size in pixels, each side 1 to 16384 (default 1280x720)\n"
@@ -200,7 +204,7 @@ std::string UsageText()
 bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* result, std::string* error)
 {
     CommandLine line;
-    bool render = false, root = false, window = false, windowId = false, renderOnly = false;
+    bool render = false, root = false, window = false, windowId = false, background = false, renderOnly = false;
     std::string renderOnlyOption, windowOption;
     std::map<std::string, std::string> seen; // option (one dash, the no- of a toggle dropped) -> as spelled
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -278,6 +282,11 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         } else if (option == "-window" || option == "-root") {
             (option == "-root" ? root : window) = true;
             windowOption = spelled;
+        } else if (option == "-background") {
+            background = true;
+            windowOption = spelled;
+        } else if (option == "-ignore-input") {
+            line.ignoreInput = true;
         } else if (option == "-window-id") {
             if (!value(&text))
                 return false;
@@ -296,6 +305,10 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         *error = Printable(windowOption) + ": cannot be combined with --render";
         return false;
     }
+    if (render && line.ignoreInput) {
+        *error = "--ignore-input: cannot be combined with --render";
+        return false;
+    }
     if (render && !line.warnings.empty()) {
         *error = line.warnings.front();
         return false;
@@ -304,8 +317,21 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         *error = Printable(renderOnlyOption) + ": only goes with --render";
         return false;
     }
-    line.mode = render ? RunMode::Render : windowId ? RunMode::WindowId : root ? RunMode::Root : RunMode::Window;
+    line.mode = render ? RunMode::Render
+        : windowId     ? RunMode::WindowId
+        : background   ? RunMode::Background
+        : root         ? RunMode::Root
+                       : RunMode::Window;
     line.render.showFrameRate = line.showFrameRate;
     *result = line;
     return true;
+}
+
+DisplayHost ChooseDisplayHost(const CommandLine& line, const char* xscreensaverWindow, const char* waylandDisplay,
+                              const char* waylandSocket)
+{
+    const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
+    if (line.mode == RunMode::WindowId || set(xscreensaverWindow))
+        return DisplayHost::X11;
+    return set(waylandDisplay) || set(waylandSocket) ? DisplayHost::Wayland : DisplayHost::X11;
 }

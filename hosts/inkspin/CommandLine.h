@@ -1,11 +1,13 @@
 // The inkspin command line.
 //
-//   inkspin [-window] [-root] [-window-id ID] [SETTINGS] [--fps] [--delay US]     on the X display
+//   inkspin [-window] [-root] [-window-id ID] [SETTINGS] [--fps] [--delay US]     on the display
+//   inkspin --background [SETTINGS] [--fps] [--delay US]                           a Wayland live wallpaper
 //   inkspin --render DIR [--frames N] [--size WxH] [--rate HZ] [SETTINGS] [--fps]  headless, into PNG files
 //   inkspin --help | --version
 //
 // Every option may be written with one dash or two. The window options combine as XScreenSaver and other lockers
-// pass them: -window-id wins over -root, and -root over -window (its own window, the default). SETTINGS are the
+// pass them: -window-id wins over --background, --background over -root, and -root over -window (its own window, the
+// default). SETTINGS are the
 // options of the table in Options.h; they hold for this run only. Parsing never touches the display or the file
 // system. Bad input yields one line naming the argument (control characters escaped); so does an option given
 // twice, except -root and -window, which hosts add to whatever the user wrote. A setting's value that cannot be used
@@ -20,7 +22,10 @@
 #include <utility>
 #include <vector>
 
-enum class RunMode { Help, Version, Render, Window, Root, WindowId };
+enum class RunMode { Help, Version, Render, Window, Root, WindowId, Background };
+
+// Which program shows the saver's picture.
+enum class DisplayHost { X11, Wayland };
 
 struct CommandLine {
     RunMode mode = RunMode::Window;
@@ -30,6 +35,7 @@ struct CommandLine {
     std::vector<std::pair<std::string, std::string>> settings;
     bool showFrameRate = false;                               // --fps, also in render.showFrameRate
     long delayMicroseconds = kDefaultDelayMicroseconds;       // --delay, 0 to 100,000
+    bool ignoreInput = false;                                 // --ignore-input: -root on Wayland goes on through input
     // Why each setting's value could not be used, a line each (on a display only: a render refuses them).
     std::vector<std::string> warnings;
 };
@@ -38,6 +44,12 @@ struct CommandLine {
 bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* result, std::string* error);
 
 std::string UsageText();
+
+// A window named by the caller (-window-id, or $XSCREENSAVER_WINDOW from an X11 host) means X11; otherwise a Wayland
+// session ($WAYLAND_DISPLAY or $WAYLAND_SOCKET set and not empty) means Wayland, even with $DISPLAY set beside it
+// (XWayland); otherwise X11. The arguments are the variables' values, null when unset.
+DisplayHost ChooseDisplayHost(const CommandLine& line, const char* xscreensaverWindow, const char* waylandDisplay,
+                              const char* waylandSocket);
 
 // A window id as X clients write it: decimal, or hexadecimal with 0x; 1 to 0xFFFFFFFF (X ids are 32 bits).
 bool ParseWindowId(const std::string& text, unsigned long* id);

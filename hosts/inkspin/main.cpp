@@ -1,11 +1,14 @@
-// inkspin: the saver's program. Renders headless with --render, otherwise runs on the X display.
+// inkspin: the saver's program. Renders headless with --render, otherwise runs on the display: natively on a Wayland
+// compositor, or on X11 (ChooseDisplayHost says which).
 #include "hosts/inkspin/CommandLine.h"
+#include "hosts/wayland/WaylandHost.h"
 #include "hosts/x11/X11Host.h"
 #include "platform/PreferencesStore.h"
 #include "saver/PreferenceKeys.h"
 #include "support/text/Printable.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -41,7 +44,10 @@ int main(int argc, char** argv)
         return status;
     }
     default: {
-        const int status = RunOnDisplay(line, &error);
+        const bool wayland = ChooseDisplayHost(line, std::getenv("XSCREENSAVER_WINDOW"), std::getenv("WAYLAND_DISPLAY"),
+                                               std::getenv("WAYLAND_SOCKET"))
+            == DisplayHost::Wayland;
+        const int status = wayland ? RunOnWayland(line, &error) : RunOnDisplay(line, &error);
         if (status != 0)
             std::fprintf(stderr, "inkspin: %s\n", inkspin::Printable(error).c_str());
         return status;

@@ -147,7 +147,8 @@ bool OpenSaverWindow(Display* display, const CommandLine& line, SaverWindow* res
     switch (line.mode) {
     case RunMode::WindowId:
         return UseWindow(display, static_cast<Window>(line.windowId), result, error);
-    case RunMode::Root: {
+    case RunMode::Root:
+    case RunMode::Background: { // X11's desktop background is the root window
         Window window = 0;
         return WindowFromEnvironment(display, &window, error) && UseWindow(display, window, result, error);
     }

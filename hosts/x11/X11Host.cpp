@@ -3,7 +3,7 @@
 #include "hosts/common/DriverRoom.h"
 #include "hosts/x11/GlxContext.h"
 #include "hosts/x11/SaverWindow.h"
-#include "hosts/x11/SignalPipe.h"
+#include "hosts/common/SignalPipe.h"
 #include "hosts/x11/XErrorTrap.h"
 #include "platform/FrameRateOverlay.h"
 #include "platform/HostDriver.h"

@@ -1,4 +1,4 @@
-#include "hosts/x11/SignalPipe.h"
+#include "hosts/common/SignalPipe.h"
 
 #include <fcntl.h>
 #include <poll.h>

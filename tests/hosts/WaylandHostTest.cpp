@@ -1,0 +1,237 @@
+// The saver on a real Wayland compositor: sway, headless, with the pixman renderer and two outputs (the second at
+// scale 2), run as an unprivileged user when the test runs as root (sway refuses root). Its outputs are read back with
+// grim; a mouse is plugged in by tests/hosts/wayland/VirtualPointer.cpp, keys are typed by wtype.
+#include "tests/common/PngReader.h"
+#include "tests/common/Subprocess.h"
+#include "tests/common/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Image = std::vector<Pixel>;
+
+class WaylandHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(access("/usr/bin/sway", X_OK), 0) << "sway is not installed (make deps installs it)";
+        char pattern[] = "/tmp/inkspin-wayland-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        runtime = pattern;
+        std::ofstream(runtime / "config") << "output HEADLESS-2 scale 2\n";
+        std::vector<std::string> argv;
+        if (getuid() == 0) {
+            const passwd* nobody = getpwnam("nobody");
+            ASSERT_NE(nobody, nullptr) << "no user nobody to run sway as";
+            ASSERT_EQ(chown(runtime.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+            argv = {"/usr/sbin/runuser", "-u", "nobody", "--"};
+        }
+        for (const std::string& word : {std::string("/usr/bin/env"), std::string("-i"), "HOME=" + runtime.string(),
+                                        "XDG_RUNTIME_DIR=" + runtime.string(), std::string("WLR_BACKENDS=headless"),
+                                        std::string("WLR_RENDERER=pixman"), std::string("WLR_LIBINPUT_NO_DEVICES=1"),
+                                        std::string("PATH=/usr/bin:/bin"), std::string("/usr/bin/sway"),
+                                        std::string("-c"), (runtime / "config").string()})
+            argv.push_back(word);
+        sway = std::make_unique<BackgroundProcess>(argv);
+        for (int i = 0; i < 100 && (socket.empty() || display.empty()); ++i) {
+            usleep(100000);
+            for (const auto& entry : fs::directory_iterator(runtime)) {
+                const std::string name = entry.path().filename();
+                if (name.rfind("sway-ipc.", 0) == 0)
+                    socket = entry.path();
+                else if (name.rfind("wayland-", 0) == 0 && name.find('.') == std::string::npos)
+                    display = name;
+            }
+        }
+        ASSERT_FALSE(socket.empty() || display.empty()) << "sway did not start: " << sway->wait(0).err;
+        ASSERT_EQ(tool({"/usr/bin/swaymsg", "create_output"}).status, 0); // HEADLESS-2, beside HEADLESS-1
+        config.writePreferences("InkspinBackgroundEnabled=false\n"); // every pixel is background, ink or shade
+    }
+    void TearDown() override
+    {
+        if (sway) {
+            tool({"/usr/bin/swaymsg", "exit"});
+            sway->wait(3.0);
+        }
+        sway.reset();
+        fs::remove_all(runtime);
+    }
+
+    // The environment of a client of this compositor: no X display that works, so the saver must draw natively.
+    std::vector<std::string> session() const
+    {
+        return {"XDG_RUNTIME_DIR=" + runtime.string(), "WAYLAND_DISPLAY=" + display, "SWAYSOCK=" + socket.string(),
+                "DISPLAY=:99", "XSCREENSAVER_WINDOW="};
+    }
+    std::unique_ptr<BackgroundProcess> inkspin(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), INKSPIN_BINARY);
+        return std::make_unique<BackgroundProcess>(arguments, session());
+    }
+    // A tool of the test (swaymsg, grim, wtype, the virtual pointer), without the sanitized build's preloads.
+    ProcessResult tool(const std::vector<std::string>& argv) const
+    {
+        std::vector<std::string> environment = session();
+        environment.push_back("LD_PRELOAD=");
+        BackgroundProcess process(argv, environment);
+        return process.wait(10.0);
+    }
+    void pointer(const std::vector<std::string>& action)
+    {
+        std::vector<std::string> argv = {INKSPIN_TEST_POINTER, "300"};
+        argv.insert(argv.end(), action.begin(), action.end());
+        ASSERT_EQ(tool(argv).status, 0);
+    }
+
+    // The output's picture (grim -o NAME), a pixel each; its width in *width.
+    Image output(const std::string& name, int* width = nullptr)
+    {
+        const std::string file = (runtime / (name + ".png")).string();
+        if (tool({"/usr/bin/grim", "-o", name, file}).status != 0)
+            return {};
+        const RgbImage png = ReadPng(file);
+        Image pixels(png.rgb.size() / 3);
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = {png.rgb[3 * i], png.rgb[3 * i + 1], png.rgb[3 * i + 2]};
+        if (width != nullptr)
+            *width = png.width;
+        return pixels;
+    }
+    // Polls the output until `done` holds (up to 10 s; by default until the lattice covers half of it, past its intro).
+    Image waitFor(const std::string& name, std::function<bool(const Image&)> done = [](const Image& i) {
+        return Share(i, PixelKind::Shade) > 0.5;
+    })
+    {
+        Image pixels;
+        for (int i = 0; i < 50 && (pixels.empty() || !done(pixels)); ++i) {
+            usleep(200000);
+            pixels = output(name);
+        }
+        return pixels;
+    }
+    void expectLattice(const std::string& name)
+    {
+        SCOPED_TRACE(name);
+        const Image image = waitFor(name);
+        EXPECT_GT(Share(image, PixelKind::Shade), 0.5);
+        EXPECT_EQ(Share(image, PixelKind::Other), 0.0);
+    }
+    void endWith(BackgroundProcess& saver, int signal)
+    {
+        saver.signal(signal);
+        const ProcessResult result = saver.wait(5.0);
+        EXPECT_EQ(result.status, 128 + signal) << "ends by the signal, as hacks end";
+        EXPECT_EQ(result.err, "");
+    }
+
+    fs::path runtime, socket;
+    std::string display;
+    std::unique_ptr<BackgroundProcess> sway;
+    TemporaryConfigHome config;
+};
+
+TEST_F(WaylandHostTest, CoversEveryOutputAtItsScaleUntilThePointerMoves)
+{
+    auto saver = inkspin({"--root"});
+    expectLattice("HEADLESS-1");
+    expectLattice("HEADLESS-2");
+    // At scale 2 the surface draws the output's real pixels: a picture drawn at half size and doubled by the
+    // compositor would be made of 2x2 blocks of one colour.
+    int width = 0;
+    const Image scaled = output("HEADLESS-2", &width);
+    long mixedBlocks = 0;
+    for (std::size_t y = 0; y + 1 < scaled.size() / width; y += 2)
+        for (int x = 0; x + 1 < width; x += 2) {
+            const Pixel& p = scaled[y * width + x];
+            mixedBlocks += p != scaled[y * width + x + 1] || p != scaled[(y + 1) * width + x] ? 1 : 0;
+        }
+    EXPECT_GT(mixedBlocks, 1000);
+
+    ASSERT_EQ(tool({"/usr/bin/swaymsg", "create_output"}).status, 0); // an output that comes while it runs
+    expectLattice("HEADLESS-3");
+    pointer({"move", "2", "2"}); // a drift of under 8 pixels is not the user
+    EXPECT_TRUE(saver->running());
+    pointer({"move", "30", "30"});
+    const ProcessResult result = saver->wait(5.0);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(WaylandHostTest, KeysAndClicksEndTheScreenSaverButNotTheWallpaper)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        std::string input;
+        bool ends;
+    } rows[] = {
+        {{"--root"}, "key", true},
+        {{"--root"}, "click", true},
+        {{"--root", "--ignore-input"}, "click", false},
+        {{"--background"}, "click", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments.back() + " " + row.input);
+        auto saver = inkspin(row.arguments);
+        expectLattice("HEADLESS-1");
+        if (row.input == "key")
+            ASSERT_EQ(tool({"/usr/bin/wtype", "-s", "300", "x"}).status, 0);
+        else
+            pointer({"press"});
+        if (row.ends) {
+            const ProcessResult result = saver->wait(5.0);
+            EXPECT_EQ(result.status, 0);
+            EXPECT_EQ(result.err, "");
+        } else {
+            usleep(500000);
+            endWith(*saver, SIGTERM);
+        }
+    }
+}
+
+TEST_F(WaylandHostTest, TheWallpaperDrawsBeneathTheOwnWindowWhichQEnds)
+{
+    auto wallpaper = inkspin({"--background", "--shade-colour", "#00ff00"});
+    const auto green = [](const Image& image) {
+        const auto n = std::count_if(image.begin(), image.end(), [](const Pixel& p) {
+            return p.r < 30 && p.b < 30 && p.g > 100;
+        });
+        return double(n) / double(std::max<std::size_t>(image.size(), 1));
+    };
+    EXPECT_GT(green(waitFor("HEADLESS-2", [&](const Image& i) { return green(i) > 0.3; })), 0.3);
+    auto window = inkspin({});
+    // sway tiles the window over the whole of HEADLESS-1, the focused output, above the wallpaper.
+    const Image covered =
+        waitFor("HEADLESS-1", [&](const Image& i) { return green(i) == 0.0 && Share(i, PixelKind::Shade) > 0.5; });
+    EXPECT_EQ(green(covered), 0.0);
+    EXPECT_GT(Share(covered, PixelKind::Shade), 0.5);
+    EXPECT_NE(tool({"/usr/bin/swaymsg", "-t", "get_tree"}).out.find("\"app_id\": \"inkspin\""), std::string::npos);
+    ASSERT_EQ(tool({"/usr/bin/wtype", "-s", "300", "q"}).status, 0);
+    const ProcessResult result = window->wait(5.0);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    endWith(*wallpaper, SIGINT);
+}
+
+TEST_F(WaylandHostTest, ACompositorThatGoesAwayEndsItWithOneLine)
+{
+    auto saver = inkspin({"--root"});
+    expectLattice("HEADLESS-1");
+    const std::string name = socket.filename(); // sway-ipc.UID.PID.sock
+    const int pid = std::stoi(name.substr(name.find('.', 9) + 1));
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    ExpectOneLineError(saver->wait(5.0), 1, "Wayland compositor");
+}
+
+} // namespace

@@ -1,0 +1,74 @@
+// wayland-test-pointer: a mouse for the Wayland tests, on a compositor with the wlr virtual-pointer interface.
+//
+//   wayland-test-pointer WAIT_MS move DX DY | press
+//
+// Plugs a pointer into the compositor's seat, waits WAIT_MS (for clients to take the seat's new pointer), then
+// moves it by DX, DY twice (the first move may only bring it into a surface) or clicks its left button, and unplugs
+// it. Exit status 0 when the compositor took every request.
+#include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
+
+#include <wayland-client.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+zwlr_virtual_pointer_manager_v1* gManager = nullptr;
+wl_seat* gSeat = nullptr;
+
+void Announced(void*, wl_registry* registry, uint32_t name, const char* interface, uint32_t)
+{
+    if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
+        gManager = static_cast<zwlr_virtual_pointer_manager_v1*>(
+            wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+    else if (std::strcmp(interface, wl_seat_interface.name) == 0 && gSeat == nullptr)
+        gSeat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+}
+
+void Removed(void*, wl_registry*, uint32_t) {}
+
+const wl_registry_listener kListener = {Announced, Removed};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool move = argc == 5 && std::strcmp(argv[2], "move") == 0;
+    if (!move && !(argc == 3 && std::strcmp(argv[2], "press") == 0)) {
+        std::fputs("usage: wayland-test-pointer WAIT_MS move DX DY | press\n", stderr);
+        return 2;
+    }
+    wl_display* display = wl_display_connect(nullptr);
+    if (display == nullptr) {
+        std::fputs("wayland-test-pointer: no compositor\n", stderr);
+        return 1;
+    }
+    wl_registry_add_listener(wl_display_get_registry(display), &kListener, nullptr);
+    wl_display_roundtrip(display);
+    if (gManager == nullptr) {
+        std::fputs("wayland-test-pointer: the compositor has no virtual pointers\n", stderr);
+        return 1;
+    }
+    zwlr_virtual_pointer_v1* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(gManager, gSeat);
+    wl_display_roundtrip(display);
+    usleep(static_cast<useconds_t>(std::atoi(argv[1])) * 1000);
+    for (int i = 0; i < 2; ++i) {
+        if (move)
+            zwlr_virtual_pointer_v1_motion(pointer, 0, wl_fixed_from_double(std::atof(argv[3])),
+                                           wl_fixed_from_double(std::atof(argv[4])));
+        else
+            zwlr_virtual_pointer_v1_button(pointer, 0, 0x110 /* BTN_LEFT */, i == 0 ? 1 : 0);
+        zwlr_virtual_pointer_v1_frame(pointer);
+        wl_display_roundtrip(display);
+        usleep(100000);
+    }
+    zwlr_virtual_pointer_v1_destroy(pointer);
+    const int status = wl_display_roundtrip(display) < 0 ? 1 : 0;
+    wl_display_disconnect(display);
+    return status;
+}
