@@ -1,7 +1,8 @@
 /* Preloaded into the saver by scripts/measure-host.sh: counts the frames it presents (glXSwapBuffers on a
- * double-buffered window; glFlush calls, two a frame, otherwise) and prints the counts on stderr at SIGUSR1 and at
- * exit. A measuring tool, not part of the saver. */
+ * double-buffered X11 window, eglSwapBuffers on Wayland; glFlush calls, two a frame, otherwise) and prints the
+ * counts on stderr at SIGUSR1 and at exit. A measuring tool, not part of the saver. */
 #define _GNU_SOURCE
+#include <EGL/egl.h>
 #include <GL/glx.h>
 #include <dlfcn.h>
 #include <signal.h>
@@ -40,4 +41,13 @@ void glFlush(void)
         real = (void (*)(void))dlsym(RTLD_NEXT, "glFlush");
     ++gFlushes;
     real();
+}
+
+EGLBoolean eglSwapBuffers(EGLDisplay display, EGLSurface surface)
+{
+    static EGLBoolean (*real)(EGLDisplay, EGLSurface);
+    if (real == NULL)
+        real = (EGLBoolean(*)(EGLDisplay, EGLSurface))dlsym(RTLD_NEXT, "eglSwapBuffers");
+    ++gSwaps;
+    return real(display, surface);
 }

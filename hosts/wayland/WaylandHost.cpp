@@ -333,7 +333,6 @@ Outcome Review(Host& h, std::string* error)
 Outcome Run(Host& h, std::string* error)
 {
     const int connection = wl_display_get_fd(h.display);
-    bool flushPending = false;
     for (;;) {
         // Signals first, as on X11: an ending signal asks for a clean end, whatever else happened.
         const HostSignal signal = SignalPipeTake();
@@ -366,29 +365,16 @@ Outcome Run(Host& h, std::string* error)
 
         if (wl_display_prepare_read(h.display) != 0)
             continue; // events arrived meanwhile: dispatch them first
-        if (wl_display_flush(h.display) < 0) {
-            if (errno != EAGAIN) {
-                wl_display_cancel_read(h.display);
-                *error = ConnectionLost(h.display);
-                return Outcome::Failed;
-            }
-            flushPending = true; // the socket is full: wait until the compositor has read some
-        } else {
-            flushPending = false;
-        }
-        pollfd fds[2] = {{connection, static_cast<short>(POLLIN | (flushPending ? POLLOUT : 0)), 0},
+        // A connection that fails here (flushing or reading) marks the display, and the dispatch at the top of
+        // the loop ends the saver with the reason.
+        const bool full = wl_display_flush(h.display) < 0 && errno == EAGAIN; // wait until the compositor reads
+        pollfd fds[2] = {{connection, static_cast<short>(POLLIN | (full ? POLLOUT : 0)), 0},
                          {SignalPipeDescriptor(), POLLIN, 0}};
         poll(fds, 2, wait < 0.0 ? -1 : static_cast<int>(std::ceil(wait * 1000.0)));
-        if ((fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
-            if (wl_display_read_events(h.display) < 0) {
-                *error = ConnectionLost(h.display);
-                if (SignalPipeAwaitTerminate(kSignalGraceMilliseconds))
-                    return Outcome::Done;
-                return Outcome::Failed;
-            }
-        } else {
+        if ((fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0)
+            wl_display_read_events(h.display);
+        else
             wl_display_cancel_read(h.display);
-        }
     }
 }
 

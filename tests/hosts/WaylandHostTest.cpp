@@ -1,6 +1,7 @@
-// The saver on a real Wayland compositor: sway, headless, with the pixman renderer and two outputs (the second at
-// scale 2), run as an unprivileged user when the test runs as root (sway refuses root). Its outputs are read back with
-// grim; a mouse is plugged in by tests/hosts/wayland/VirtualPointer.cpp, keys are typed by wtype.
+// The saver on real Wayland compositors. Sway, headless, with the pixman renderer and two outputs (the second at
+// scale 2), run as an unprivileged user when the test runs as root (sway refuses root): its outputs are read back
+// with grim; a mouse is plugged in by tests/hosts/wayland/VirtualPointer.cpp, keys are typed by wtype. Weston,
+// headless, for a compositor without the layer shell.
 #include "tests/common/PngReader.h"
 #include "tests/common/Subprocess.h"
 #include "tests/common/TestEnvironment.h"
@@ -21,6 +22,16 @@ namespace fs = std::filesystem;
 namespace {
 
 using Image = std::vector<Pixel>;
+
+// The processor time the process has used, in clock ticks (user and system).
+long CpuTicks(int pid)
+{
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    long utime = 0, stime = 0;
+    std::sscanf(stat.c_str() + stat.rfind(')') + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime,
+                &stime);
+    return utime + stime;
+}
 
 class WaylandHostTest : public ::testing::Test {
 protected:
@@ -232,6 +243,37 @@ TEST_F(WaylandHostTest, ACompositorThatGoesAwayEndsItWithOneLine)
     const int pid = std::stoi(name.substr(name.find('.', 9) + 1));
     ASSERT_EQ(kill(pid, SIGKILL), 0);
     ExpectOneLineError(saver->wait(5.0), 1, "Wayland compositor");
+}
+
+// Weston has no layer shell: the screen saver takes a fullscreen window instead, and the wallpaper says it cannot be.
+TEST(WaylandWithoutLayerShellTest, TheScreenSaverGoesFullscreenAndTheWallpaperSaysWhyNot)
+{
+    ASSERT_EQ(access("/usr/bin/weston", X_OK), 0) << "weston is not installed (make deps installs it)";
+    char pattern[] = "/tmp/inkspin-weston-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path runtime = pattern;
+    const std::vector<std::string> session = {"XDG_RUNTIME_DIR=" + runtime.string(), "WAYLAND_DISPLAY=weston-test",
+                                              "XSCREENSAVER_WINDOW=", "DISPLAY="};
+    BackgroundProcess weston({"/usr/bin/weston", "--backend=headless-backend.so", "--use-pixman", "--width=640",
+                              "--height=480", "--socket=weston-test", "--idle-time=0"},
+                             {"XDG_RUNTIME_DIR=" + runtime.string(), "LD_PRELOAD="});
+    for (int i = 0; i < 100 && !fs::exists(runtime / "weston-test"); ++i)
+        usleep(100000);
+    ASSERT_TRUE(fs::exists(runtime / "weston-test")) << weston.wait(0).err;
+    TemporaryConfigHome config;
+
+    ExpectOneLineError(RunProcess({INKSPIN_BINARY, "--background"}, session), 1, "layer shell");
+    BackgroundProcess saver({INKSPIN_BINARY, "--root"}, session);
+    const long before = CpuTicks(saver.pid());
+    usleep(3000000);
+    EXPECT_GT(CpuTicks(saver.pid()) - before, 50) << "no frames drawn in 3 s"; // 0.5 s of processor time at least
+    saver.signal(SIGTERM);
+    const ProcessResult result = saver.wait(5.0);
+    EXPECT_EQ(result.status, 128 + SIGTERM);
+    EXPECT_EQ(result.err, "");
+    weston.signal(SIGTERM);
+    weston.wait(5.0);
+    fs::remove_all(runtime);
 }
 
 } // namespace

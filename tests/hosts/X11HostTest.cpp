@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -52,9 +53,14 @@ protected:
 
     std::unique_ptr<BackgroundProcess> inkspin(std::vector<std::string> arguments, std::string screenSaverWindow = "")
     {
+        // A window named by its caller means X11 even in a Wayland session (XWayland's clients run it so).
+        const bool named = !screenSaverWindow.empty()
+            || std::find(arguments.begin(), arguments.end(), "-window-id") != arguments.end()
+            || std::find(arguments.begin(), arguments.end(), "--window-id") != arguments.end();
         arguments.insert(arguments.begin(), INKSPIN_BINARY);
-        return std::make_unique<BackgroundProcess>(arguments,
-                                                   std::vector<std::string>{"XSCREENSAVER_WINDOW=" + screenSaverWindow});
+        return std::make_unique<BackgroundProcess>(
+            arguments, std::vector<std::string>{"XSCREENSAVER_WINDOW=" + screenSaverWindow,
+                                                named ? "WAYLAND_DISPLAY=no-such-compositor" : "WAYLAND_DISPLAY="});
     }
     void endWith(BackgroundProcess& saver, int signal)
     {
