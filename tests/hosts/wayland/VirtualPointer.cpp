@@ -48,7 +48,8 @@ int main(int argc, char** argv)
         std::fputs("wayland-test-pointer: no compositor\n", stderr);
         return 1;
     }
-    wl_registry_add_listener(wl_display_get_registry(display), &kListener, nullptr);
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &kListener, nullptr);
     wl_display_roundtrip(display);
     if (gManager == nullptr) {
         std::fputs("wayland-test-pointer: the compositor has no virtual pointers\n", stderr);
@@ -69,6 +70,10 @@ int main(int argc, char** argv)
     }
     zwlr_virtual_pointer_v1_destroy(pointer);
     const int status = wl_display_roundtrip(display) < 0 ? 1 : 0;
+    zwlr_virtual_pointer_manager_v1_destroy(gManager);
+    if (gSeat != nullptr)
+        wl_seat_destroy(gSeat);
+    wl_registry_destroy(registry);
     wl_display_disconnect(display);
     return status;
 }
