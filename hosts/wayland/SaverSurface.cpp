@@ -93,7 +93,6 @@ SaverSurface::~SaverSurface()
     driver_.reset();
     view_.reset();
     overlay_.reset();
-    OpenGLSetContextProvider({});
     context_.reset();
     if (frameCallback_ != nullptr)
         wl_callback_destroy(frameCallback_);
