@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -86,6 +87,15 @@ void ExpectOneLineError(const ProcessResult& result, int status, const std::stri
     EXPECT_EQ(result.status, status) << named << ": " << result.err;
     EXPECT_NE(result.err.find(named), std::string::npos) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << "one line: " << result.err;
+}
+
+long CpuTicks(int pid)
+{
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    long utime = 0, stime = 0;
+    std::sscanf(stat.c_str() + stat.rfind(')') + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime,
+                &stime);
+    return utime + stime;
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment)

@@ -36,6 +36,9 @@ private:
 // Expects the program to have ended with `status` and one line on stderr that mentions `named`.
 void ExpectOneLineError(const ProcessResult& result, int status, const std::string& named);
 
+// The processor time the process has used so far, user and system, in clock ticks (from /proc).
+long CpuTicks(int pid);
+
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
 
 // An X server of the test's own: Xvfb with `arguments` (a screen, -ac, ...) on a display number it picks itself

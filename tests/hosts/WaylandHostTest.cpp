@@ -23,16 +23,6 @@ namespace {
 
 using Image = std::vector<Pixel>;
 
-// The processor time the process has used, in clock ticks (user and system).
-long CpuTicks(int pid)
-{
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    long utime = 0, stime = 0;
-    std::sscanf(stat.c_str() + stat.rfind(')') + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime,
-                &stime);
-    return utime + stime;
-}
-
 class WaylandHostTest : public ::testing::Test {
 protected:
     void SetUp() override

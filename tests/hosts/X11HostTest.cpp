@@ -21,15 +21,7 @@ namespace {
 
 using Image = std::vector<Pixel>;
 
-// What /proc says of the process: the processor time it has used (user and system, in clock ticks), and whether
-// it catches `signal` (its handler is installed).
-long CpuTicks(int pid)
-{
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    long utime = 0, stime = 0;
-    std::sscanf(stat.c_str() + stat.rfind(')') + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
-    return utime + stime;
-}
+// Whether the process catches `signal` (its handler is installed), as /proc says.
 bool Catches(int pid, int signal)
 {
     const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
