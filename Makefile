@@ -49,7 +49,7 @@ golden: build
 
 # The Debian package, $(BUILD)/inkspin_VERSION_amd64.deb: a Release build for /usr with Debian's hardening flags,
 # stripped, packed by CPack (cmake/Packaging.cmake); dpkg-shlibdeps computes its dependencies. Warnings stay
-# warnings here: GCC 12 at -O2 with _FORTIFY_SOURCE reports a false -Wrestrict inside std::string.
+# warnings here, so that a new compiler's false alarm does not stop a package build.
 PACKAGE_BUILD ?= build-package
 package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
 package: deps

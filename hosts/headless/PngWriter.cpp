@@ -107,7 +107,10 @@ bool Encode(std::FILE* file, int width, int height, const std::vector<std::uint8
 bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb, std::string* error)
 {
     const std::filesystem::path target(path);
-    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string name = "."; // appended, not "." + ...: GCC 12 warns falsely (-Wrestrict) about that operator+
+    name += target.filename().string();
+    name += ".XXXXXX";
+    std::string temporary = (target.parent_path() / name).string();
     int descriptor = -1;
     {
         const EndingSignalsHeld held; // the file and its announcement come into being together
