@@ -18,7 +18,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME inkspin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "The Inkspin developers <inkspin@inkspin.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cel-shaded 3D screen saver for XScreenSaver")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cel-shaded 3D screen saver for XScreenSaver and Wayland")
 set(CPACK_PACKAGE_DESCRIPTION "A cubic lattice of square bars spins in perspective, filled in flat bands
 of one shade colour and outlined in ink, while the previous frame feeds
 back into a zooming background.
@@ -26,8 +26,12 @@ back into a zooming background.
 The package holds the hack for XScreenSaver (with its entry for the
 Settings dialog), xsecurelock and MATE's screensaver, the settings window
 inkspin-settings with a live preview, and their manual pages. Each user
-puts Inkspin in XScreenSaver's list once, with \"Use in XScreenSaver\" in
-inkspin-settings or inkspin-settings --use-in-xscreensaver.")
+puts Inkspin in XScreenSaver's list once, with Use in XScreenSaver in
+inkspin-settings or inkspin-settings --use-in-xscreensaver.
+.
+On Wayland it runs natively: as the screen saver on every output, started
+by the compositor's idle daemon (swayidle, hypridle), or as a live
+wallpaper.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # inkspin_VERSION_amd64.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
