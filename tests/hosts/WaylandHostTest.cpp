@@ -225,6 +225,33 @@ TEST_F(WaylandHostTest, TheWallpaperDrawsBeneathTheOwnWindowWhichQEnds)
     endWith(*wallpaper, SIGINT);
 }
 
+// --delay reaches every surface's frame schedule (counted as the frame callbacks the saver asks for, in libwayland's
+// own trace), and --fps draws the rate in white in the lower left corner.
+TEST_F(WaylandHostTest, TheDelaySpacesTheFramesOfEveryOutputAndTheRateShows)
+{
+    std::vector<std::string> environment = session();
+    environment.push_back("WAYLAND_DEBUG=1");
+    BackgroundProcess saver({INKSPIN_BINARY, "--root", "--delay", "100000", "--fps"}, environment);
+    const auto white = [](const Image& i) {
+        return std::any_of(i.end() - std::min<std::size_t>(i.size(), 1280 * 60), i.end(),
+                           [](const Pixel& p) { return p == Pixel{255, 255, 255}; });
+    };
+    EXPECT_TRUE(white(waitFor("HEADLESS-1", white)));
+    const auto frames = [&] {
+        const std::string trace = saver.wait(0).err, request = ".frame(new id";
+        std::size_t n = 0;
+        for (std::size_t at = trace.find(request); at != std::string::npos; at = trace.find(request, at + 1))
+            ++n;
+        return n;
+    };
+    const std::size_t before = frames();
+    usleep(2000000);
+    EXPECT_LE(frames() - before, 2u * 2 * 10 + 2) << "two outputs, two seconds, ten frames a second";
+    EXPECT_GT(frames(), before) << "it draws";
+    saver.signal(SIGTERM);
+    EXPECT_EQ(saver.wait(5.0).status, 128 + SIGTERM);
+}
+
 TEST_F(WaylandHostTest, ACompositorThatGoesAwayEndsItWithOneLine)
 {
     auto saver = inkspin({"--root"});
