@@ -200,7 +200,9 @@ bool EndsOwnWindow(Host& h, uint32_t key)
 }
 
 const wl_keyboard_listener kKeyboardListener = {
-    [](void* data, wl_keyboard*, uint32_t format, int32_t fd, uint32_t size) { TakeKeymap(*Of(data), format, fd, size); },
+    [](void* data, wl_keyboard*, uint32_t format, int32_t fd, uint32_t size) {
+        TakeKeymap(*Of(data), format, fd, size);
+    },
     [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}, // keys already down when it came are not input
     [](void*, wl_keyboard*, uint32_t, wl_surface*) {},
     [](void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
