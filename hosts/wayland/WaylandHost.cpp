@@ -474,7 +474,16 @@ int RunOnWayland(const CommandLine& line, std::string* error)
         }
         if (h.role == SurfaceRole::OwnWindow)
             pixels = long(h.setup.windowWidth) * h.setup.windowHeight * 4; // room for a window made larger
-        const std::string what = std::to_string(h.outputs.size()) + (h.outputs.size() == 1 ? " output" : " outputs");
+        std::string what; // "a 1920x1080 output", "outputs of 1280x720 and 1920x1080", "a 1280x720 window"
+        for (std::size_t i = 0; i < h.outputs.size(); ++i)
+            what += (i == 0 ? "" : i + 1 == h.outputs.size() ? " and " : ", ") + std::to_string(h.outputs[i]->width)
+                + "x" + std::to_string(h.outputs[i]->height);
+        if (h.role == SurfaceRole::OwnWindow)
+            what = "a " + std::to_string(h.setup.windowWidth) + "x" + std::to_string(h.setup.windowHeight) + " window";
+        else
+            what = h.outputs.empty() ? std::string("a screen saver with no output yet")
+                : h.outputs.size() == 1 ? "a " + what + " output"
+                                        : "outputs of " + what;
         h.setup.egl = RoomForOpenGL(pixels, what, error) ? WaylandEglDisplay(h.display, error) : EGL_NO_DISPLAY;
         if (h.setup.egl != EGL_NO_DISPLAY) {
             h.setup.compositor = h.compositor;
