@@ -31,7 +31,7 @@ protected:
         char pattern[] = "/tmp/inkspin-wayland-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         runtime = pattern;
-        std::ofstream(runtime / "config") << "output HEADLESS-2 scale 2\n";
+        std::ofstream(runtime / "config") << "xwayland disable\noutput HEADLESS-2 scale 2\n";
         std::vector<std::string> argv;
         if (getuid() == 0) {
             const passwd* nobody = getpwnam("nobody");
