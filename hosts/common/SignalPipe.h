@@ -17,6 +17,9 @@ void SignalPipeRunning();
 int SignalPipeDescriptor();
 // The most urgent signal that arrived since the last call (Terminate before Continue), draining the pipe.
 HostSignal SignalPipeTake();
+// How long a host whose window or display went away waits for the ending signal that often goes with it (XScreenSaver
+// sends SIGTERM and destroys the window at once; a session ending kills the compositor and its clients together).
+inline constexpr int kSignalGraceMilliseconds = 500;
 // Waits up to `milliseconds` for SIGTERM, SIGINT or SIGHUP; true when one came (a Continue on the way is dropped).
 bool SignalPipeAwaitTerminate(int milliseconds);
 // Once everything is cleaned up: when an ending signal was taken, dies by it (the first one, if several came);

@@ -29,8 +29,6 @@ enum class Outcome { Running, Done, Failed };
 // How far the pointer may drift, in surface coordinates, before it counts as the user's input: a nudged desk or a
 // sensor's jitter should not end the saver.
 constexpr double kPointerSlack = 8.0;
-// How long a compositor that went away may take to send the signal that often goes with it.
-constexpr int kSignalGraceMilliseconds = 500;
 // Evdev codes, for a keyboard without a keymap.
 constexpr uint32_t kKeyEscape = 1, kKeyQ = 16;
 
@@ -50,7 +48,6 @@ struct Host {
     wl_compositor* compositor = nullptr;
     xdg_wm_base* windows = nullptr;
     zwlr_layer_shell_v1* layers = nullptr;
-    uint32_t layersVersion = 0;
     wl_seat* seat = nullptr;
     uint32_t seatName = 0;
     wl_pointer* pointer = nullptr;
@@ -80,15 +77,15 @@ Output* FindOutput(Host& h, wl_output* output)
     return nullptr;
 }
 
-std::vector<SaverSurface*> Surfaces(Host& h)
+// Calls `f` with every surface (the own window, or one an output), without gathering them: this runs every frame.
+template <typename F>
+void ForEachSurface(Host& h, F f)
 {
-    std::vector<SaverSurface*> all;
     if (h.window)
-        all.push_back(h.window.get());
+        f(*h.window);
     for (auto& o : h.outputs)
         if (o->surface)
-            all.push_back(o->surface.get());
-    return all;
+            f(*o->surface);
 }
 
 // Every output that has told its state has a surface, in the modes that cover outputs.
@@ -123,8 +120,7 @@ const wl_output_listener kOutputListener = {
         Host& h = *Of(data);
         if (Output* o = FindOutput(h, output))
             o->done = true;
-        for (SaverSurface* s : Surfaces(h))
-            s->rescale();
+        ForEachSurface(h, [](SaverSurface& s) { s.rescale(); });
         CoverOutputs(h);
     },
     [](void* data, wl_output* output, int32_t scale) {
@@ -274,7 +270,6 @@ void Announced(void* data, wl_registry* registry, uint32_t name, const char* int
         xdg_wm_base_add_listener(h.windows, &kWindowsListener, &h);
     } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 && h.layers == nullptr) {
         h.layers = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
-        h.layersVersion = std::min(version, 3u);
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && h.seat == nullptr
                && (h.endOnInput || h.role == SurfaceRole::OwnWindow)) {
         h.seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
@@ -321,15 +316,18 @@ Outcome Review(Host& h, std::string* error)
     for (auto& o : h.outputs)
         if (o->surface && o->surface->closed())
             o->surface.reset(); // its output is going: wl_output's removal follows
-    for (SaverSurface* s : Surfaces(h)) {
-        if (!s->failure().empty()) {
-            *error = s->failure();
-            return Outcome::Failed;
+    Outcome outcome = Outcome::Running;
+    ForEachSurface(h, [&](SaverSurface& s) {
+        if (outcome == Outcome::Failed)
+            return;
+        if (!s.failure().empty()) {
+            *error = s.failure();
+            outcome = Outcome::Failed;
+        } else if (s.closeAsked()) {
+            outcome = Outcome::Done; // the own window's close, or a compositor closing a fullscreen saver
         }
-        if (s->closeAsked())
-            return Outcome::Done; // the own window's close, or a compositor closing a fullscreen saver
-    }
-    return Outcome::Running;
+    });
+    return outcome;
 }
 
 Outcome Run(Host& h, std::string* error)
@@ -341,8 +339,7 @@ Outcome Run(Host& h, std::string* error)
         if (signal == HostSignal::Terminate)
             return Outcome::Done;
         if (signal == HostSignal::Continue)
-            for (SaverSurface* s : Surfaces(h))
-                s->restart();
+            ForEachSurface(h, [](SaverSurface& s) { s.restart(); });
         Outcome outcome = wl_display_dispatch_pending(h.display) < 0 ? Outcome::Failed : Review(h, error);
         if (outcome == Outcome::Failed && error->empty())
             *error = ConnectionLost(h.display);
@@ -354,15 +351,18 @@ Outcome Run(Host& h, std::string* error)
         // Each surface whose frame is due and asked for draws it; the wait is until the next one is due, or, while
         // every surface waits for the compositor, until it says something.
         double wait = -1.0;
-        for (SaverSurface* s : Surfaces(h)) {
-            if (s->waitingForCompositor())
-                continue;
-            if (s->secondsUntilNextFrame() <= 0.0 && !s->drawFrame()) {
-                *error = "a frame could not be shown on the Wayland surface";
-                return Outcome::Failed;
-            }
-            if (!s->waitingForCompositor())
-                wait = wait < 0.0 ? s->secondsUntilNextFrame() : std::min(wait, s->secondsUntilNextFrame());
+        bool shown = true;
+        ForEachSurface(h, [&](SaverSurface& s) {
+            if (s.waitingForCompositor())
+                return;
+            if (s.secondsUntilNextFrame() <= 0.0)
+                shown = s.drawFrame() && shown;
+            if (!s.waitingForCompositor())
+                wait = wait < 0.0 ? s.secondsUntilNextFrame() : std::min(wait, s.secondsUntilNextFrame());
+        });
+        if (!shown) {
+            *error = "a frame could not be shown on the Wayland surface";
+            return Outcome::Failed;
         }
 
         if (wl_display_prepare_read(h.display) != 0)
@@ -419,7 +419,7 @@ void Disconnect(Host& h)
     xkb_keymap_unref(h.keymap);
     xkb_context_unref(h.xkb);
     if (h.layers != nullptr) {
-        if (h.layersVersion >= 3)
+        if (zwlr_layer_shell_v1_get_version(h.layers) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
             zwlr_layer_shell_v1_destroy(h.layers);
         else
             wl_proxy_destroy(reinterpret_cast<wl_proxy*>(h.layers));

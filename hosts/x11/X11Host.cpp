@@ -21,8 +21,6 @@ namespace {
 
 enum class Outcome { Running, Done, Failed };
 
-// How long a host that destroyed the window may take to send the signal that goes with it.
-constexpr int kSignalGraceMilliseconds = 500;
 
 struct Session {
     Display* display;
