@@ -30,6 +30,13 @@ void SheetDialog::showMessage(const QString& text, bool error)
 
 bool SheetDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    // A label's access key moves focus to its control and does nothing else: Qt's own would skip a slider (its
+    // wrapper takes no focus; the knob does) and click a colour well open.
+    if (event->type() == QEvent::Shortcut)
+        if (auto* label = qobject_cast<QLabel*>(watched); label != nullptr && label->buddy() != nullptr) {
+            label->buddy()->setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
     // A control's label greys with it (Qt leaves a buddy's label as it was).
     if (event->type() == QEvent::EnabledChange)
         for (QLabel* label : findChildren<QLabel*>())
@@ -53,6 +60,7 @@ void SheetDialog::prepareLabels()
         QWidget* control = label->buddy();
         label->setEnabled(control->isEnabled());
         control->installEventFilter(this);
+        label->installEventFilter(this);
         // Screen readers name a control after its label, with its group: "Shading: Colour".
         QString name = label->text().remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
         if (auto* group = qobject_cast<QGroupBox*>(label->parentWidget()))

@@ -1,12 +1,14 @@
 #include "settings/SheetLoader.h"
 
 #include "linkview/LinkView.h"
+#include "saver/Options.h"
 #include "settings/SheetCheckbox.h"
 #include "settings/SheetColorWell.h"
 #include "settings/SheetDialog.h"
 #include "settings/SheetSlider.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QUiLoader>
 
 #include <memory>
@@ -46,6 +48,38 @@ void ConnectAction(QObject* control, const std::string& action, InterfaceOwner& 
         QObject::connect(button, &QAbstractButton::clicked, button, perform);
 }
 
+// Gives each control that names a row of the options table ("option") that row's range, decimals, unit, words and
+// tooltip, and its label the row's words. False when a control names a row the table lacks.
+bool TakeFromOptionsTable(QWidget* window)
+{
+    const auto row = [](const QObject* control) -> const OptionSpec* {
+        const QVariant name = control != nullptr ? control->property("option") : QVariant();
+        return name.isValid() ? FindOption(name.toString().toStdString()) : nullptr;
+    };
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (!control->property("option").isValid())
+            continue;
+        const OptionSpec* option = row(control);
+        if (option == nullptr)
+            return false;
+        QString help = QString::fromUtf8(option->help);
+        help[0] = help[0].toUpper();
+        control->setToolTip(help);
+        if (auto* slider = qobject_cast<SheetSlider*>(control)) {
+            slider->setMinimum(option->low);
+            slider->setMaximum(option->high);
+            slider->setDecimals(option->decimals);
+            slider->setSuffix(QString::fromUtf8(option->unit));
+        } else if (auto* box = qobject_cast<SheetCheckbox*>(control)) {
+            box->setText(QString::fromUtf8(option->label));
+        }
+    }
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (const OptionSpec* option = row(label->buddy()))
+            label->setText(QString::fromUtf8(option->label) + QLatin1Char(':'));
+    return true;
+}
+
 } // namespace
 
 bool SheetLoad(const QString& path, InterfaceOwner& owner)
@@ -56,7 +90,7 @@ bool SheetLoad(const QString& path, InterfaceOwner& owner)
     SheetUiLoader loader;
     std::unique_ptr<QWidget> root(loader.load(&file));
     auto* window = dynamic_cast<SheetDialog*>(root.get());
-    if (window == nullptr)
+    if (window == nullptr || !TakeFromOptionsTable(window))
         return false;
     root.release();
 

@@ -8,12 +8,13 @@
 
 #include <string>
 
+// The command line fills these from the options table (saver/Options.h), defaults and ranges included.
 struct RenderOptions {
     std::string directory;
-    long frames = 300;
-    int width = 1280;
-    int height = 720;
-    double rate = 67.0; // host calls per simulated second
+    long frames = 0;
+    int width = 0;
+    int height = 0;
+    double rate = 0.0; // host calls per simulated second
     bool showFrameRate = false; // the frame rate (on the simulated clock) drawn over each frame
 };
 

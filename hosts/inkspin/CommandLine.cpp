@@ -11,12 +11,7 @@
 namespace {
 
 using inkspin::Printable;
-
-constexpr int kMaxSide = 16384;
-constexpr long kMaxFrames = 100000000;
-// Below a hundredth of a hertz a simulated step is minutes of animation at once; above a thousand, less than a tick.
-constexpr double kMinRate = 0.01;
-constexpr double kMaxRate = 1000.0;
+using enum OptionKind;
 
 bool ParseLong(const std::string& text, long* value, int base = 10)
 {
@@ -33,13 +28,17 @@ bool ParseDouble(const std::string& text, double low, double high, double* value
         && *value >= low && *value <= high;
 }
 
-bool ParseSize(const std::string& text, int* width, int* height)
+bool ParseWhole(const std::string& text, const OptionSpec& option, long* value)
+{
+    return ParseLong(text, value) && *value >= option.low && *value <= option.high;
+}
+
+bool ParseSize(const std::string& text, const OptionSpec& option, int* width, int* height)
 {
     const std::size_t x = text.find('x');
     long w = 0, h = 0;
-    if (x == std::string::npos || !ParseLong(text.substr(0, x), &w) || !ParseLong(text.substr(x + 1), &h))
-        return false;
-    if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide)
+    if (x == std::string::npos || !ParseWhole(text.substr(0, x), option, &w)
+        || !ParseWhole(text.substr(x + 1), option, &h))
         return false;
     *width = static_cast<int>(w);
     *height = static_cast<int>(h);
@@ -79,42 +78,39 @@ std::string FloatText(float value)
     return std::string(text, error == std::errc() ? end : text);
 }
 
-std::string RangeText(const OptionSpec& option)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%g to %g", option.low, option.high);
-    return text;
-}
-
-// A value for one of the table's options; false with the reason.
+// Takes the value of an option that has one into `line`: a setting's into its keys, a host option's into its field.
+// False, with the reason, when the text is not a value of the option's kind and range.
 bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::string& text, CommandLine* line,
                std::string* error)
 {
     const std::string quoted = spelled + ": '" + Printable(text) + "' ";
+    double decimal = 0.0;
+    long whole = 0;
+    float rgb[3];
     switch (option.kind) {
-    case OptionKind::Decimal: {
-        double value = 0.0;
-        if (!ParseDouble(text, option.low, option.high, &value)) {
+    case Decimal:
+        if (!ParseDouble(text, option.low, option.high, &decimal)) {
             *error = quoted + "is not a number from " + RangeText(option);
             return false;
         }
-        line->settings.emplace_back(option.keys[0], FloatText(static_cast<float>(value)));
+        if (option.host == HostOption::Rate)
+            line->render.rate = decimal;
+        else
+            line->settings.emplace_back(option.keys[0], FloatText(static_cast<float>(decimal)));
         return true;
-    }
-    case OptionKind::Whole: {
-        long value = 0;
-        if (!ParseLong(text, &value) || value < option.low || value > option.high) {
+    case Whole:
+        if (!ParseWhole(text, option, &whole)) {
             *error = quoted + "is not a whole number from " + RangeText(option);
             return false;
         }
-        if (option.keys[0] != nullptr)
-            line->settings.emplace_back(option.keys[0], std::to_string(value));
+        if (option.host == HostOption::Frames)
+            line->render.frames = whole;
+        else if (option.host == HostOption::Delay)
+            line->delayMicroseconds = whole;
         else
-            line->delayMicroseconds = value; // the one host option with a value
+            line->settings.emplace_back(option.keys[0], std::to_string(whole));
         return true;
-    }
-    case OptionKind::Colour: {
-        float rgb[3];
+    case Colour:
         if (!ParseColour(text, rgb)) {
             *error = quoted + "is not a colour: #rrggbb, or r,g,b with each from 0 to 1";
             return false;
@@ -122,35 +118,93 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
         for (int i = 0; i < 3; ++i)
             line->settings.emplace_back(option.keys[i], FloatText(rgb[i]));
         return true;
-    }
+    case Size:
+        if (!ParseSize(text, option, &line->render.width, &line->render.height)) {
+            *error = quoted + "is not a size WxH with sides from " + RangeText(option);
+            return false;
+        }
+        return true;
+    case WindowId:
+        if (!ParseWindowId(text, &line->windowId)) {
+            *error = quoted + "is not a window id";
+            return false;
+        }
+        return true;
+    case Text:
+        if (text.empty()) {
+            *error = spelled + ": the value is empty";
+            return false;
+        }
+        line->render.directory = text;
+        return true;
     default:
         return true;
     }
 }
 
-// The table's option that `word` (one dash, no value) names, and whether it was the --no- form of a toggle.
-const OptionSpec* FindOption(const std::string& word, bool* negated)
+// The option `word` names (one dash, no value), and whether it was the --no- form of a toggle.
+const OptionSpec* Lookup(const std::string& word, bool* negated)
 {
-    for (const OptionSpec& option : SaverOptions()) {
-        if (word == std::string("-") + option.name) {
-            *negated = false;
-            return &option;
+    *negated = false;
+    if (word.size() < 2 || word[0] != '-')
+        return nullptr;
+    const std::string name = word == "-h" ? "help" : word.substr(1);
+    if (const OptionSpec* option = FindOption(name))
+        return option;
+    const OptionSpec* option = name.rfind("no-", 0) == 0 ? FindOption(name.substr(3)) : nullptr;
+    *negated = option != nullptr && option->kind == Toggle;
+    return *negated ? option : nullptr;
+}
+
+// The options of one group for --help: the name, its value, and its line with range and default, in two columns.
+std::string HelpLines(OptionGroup group)
+{
+    constexpr std::size_t kColumn = 26, kWidth = 110;
+    std::string text;
+    for (const OptionSpec& option : Options()) {
+        if (option.group != group)
+            continue;
+        std::string name = std::string("  --") + option.name;
+        if (option.kind == Toggle)
+            name += ", --no-" + std::string(option.name);
+        else if (*option.valueName != '\0')
+            name += std::string(" ") + option.valueName;
+        std::string help = option.help;
+        const std::string fallback = DefaultText(option);
+        if (option.kind == Decimal || option.kind == Whole || option.kind == Size)
+            help += " (" + RangeText(option) + ", default " + fallback + ")";
+        else if ((option.kind == Colour || option.kind == Toggle) && !fallback.empty())
+            help += " (default " + fallback + ")";
+        text += name.size() < kColumn ? name + std::string(kColumn - name.size(), ' ')
+                                      : name + "\n" + std::string(kColumn, ' ');
+        // Long lines break at a space, the rest indented to the column.
+        while (help.size() > kWidth - kColumn) {
+            const std::size_t space = help.rfind(' ', kWidth - kColumn);
+            text += help.substr(0, space) + "\n" + std::string(kColumn, ' ');
+            help = help.substr(space + 1);
         }
-        if (option.kind == OptionKind::Toggle && word == std::string("-no-") + option.name) {
-            *negated = true;
-            return &option;
-        }
+        text += help + "\n";
     }
-    return nullptr;
+    return text;
+}
+
+// The table's default of a host option with a value.
+double HostDefault(HostOption host)
+{
+    for (const OptionSpec& option : Options())
+        if (option.host == host)
+            return option.defaultValue;
+    return 0.0;
 }
 
 } // namespace
 
 bool ParseWindowId(const std::string& text, unsigned long* id)
 {
+    const OptionSpec& option = *FindOption("window-id");
     long value = 0;
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    if (!ParseLong(hex ? text.substr(2) : text, &value, hex ? 16 : 10) || value <= 0 || value > 0xFFFFFFFFL)
+    if (!ParseLong(hex ? text.substr(2) : text, &value, hex ? 16 : 10) || value < option.low || value > option.high)
         return false;
     *id = static_cast<unsigned long>(value);
     return true;
@@ -158,53 +212,34 @@ bool ParseWindowId(const std::string& text, unsigned long* id)
 
 std::string UsageText()
 {
-    std::string text =
-        "usage: inkspin [-window] [-root [--ignore-input]] [-window-id ID] [SETTINGS] [--fps] [--delay MICROSECONDS]\n"
-        "       inkspin --background [SETTINGS] [--fps] [--delay MICROSECONDS]\n"
-        "       inkspin --render DIR [--frames N] [--size WxH] [--rate HZ] [SETTINGS] [--fps]\n"
-        "       inkspin --help | --version\n"
-        "\n"
-        "  -window          run in a window of its own (the default); q or Esc ends it\n"
-        "  -root            X11: draw on the root window, or on $XSCREENSAVER_WINDOW when that is set;\n"
-        "                   Wayland: cover every output until a key, a click or the pointer moving\n"
-        "  -window-id ID    draw into an existing X11 window (decimal or 0x hex)\n"
-        "  --background     Wayland: a live wallpaper under the windows of every output\n"
-        "                   -window-id wins over --background, that over -root, and -root over -window\n"
-        "  --ignore-input   Wayland -root: keep running through input (for a locker that draws it)\n"
-        "  --render DIR     render frames headless into DIR/frame-0000.png ... (no display needed)\n"
-        "  --frames N       number of frames to render, 1 to 100000000 (default 300)\n"
-        "  --size WxH       frame size in pixels, each side 1 to 16384 (default 1280x720)\n"
-        "  --rate HZ        simulated host calls per second, 0.01 to 1000 (default 67)\n"
-        "\n"
-        "Settings, for this run only (the preferences file is left as it is):\n";
-    for (const OptionSpec& option : SaverOptions()) {
-        std::string name = std::string("  --") + option.name;
-        if (option.kind == OptionKind::Toggle)
-            name += ", --no-" + std::string(option.name);
-        else if (*option.valueName != '\0')
-            name += std::string(" ") + option.valueName;
-        std::string help = option.help;
-        if (option.kind == OptionKind::Decimal || option.kind == OptionKind::Whole)
-            help += " (" + RangeText(option) + ", default " + DefaultText(option) + ")";
-        else if (option.kind == OptionKind::Colour)
-            help += " (default " + DefaultText(option) + ")";
-        else if (option.kind == OptionKind::Toggle)
-            help += std::string(" (default ") + (option.defaultValue != 0.0 ? "on" : "off") + ")";
-        text += name.size() < 26 ? name + std::string(26 - name.size(), ' ') : name + "\n" + std::string(26, ' ');
-        text += help + "\n";
-    }
-    text += "\n"
-            "A COLOUR is r,g,b with each part from 0 to 1, or #rrggbb (quoted where a shell reads it). Every\n"
-            "option may be written with one dash or two. Settings come from the command line, then from\n"
-            "${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf, then the built-in defaults; change\n"
-            "the file with inkspin-settings, a window with a live preview and the Options sheet.\n";
-    return text;
+    return "usage: inkspin [-window] [-root [--ignore-input]] [-window-id ID] [SETTINGS] [--fps] "
+           "[--delay MICROSECONDS]\n"
+           "       inkspin --background [SETTINGS] [--fps] [--delay MICROSECONDS]\n"
+           "       inkspin --render DIR [--frames N] [--size WxH] [--rate HZ] [SETTINGS] [--fps]\n"
+           "       inkspin --help | --version\n"
+           "\n"
+        + HelpLines(OptionGroup::Window)
+        + "                          -window-id wins over --background, that over -root, and -root over -window\n"
+        + HelpLines(OptionGroup::Render) + HelpLines(OptionGroup::Program)
+        + "\nSettings, for this run only (the preferences file is left as it is):\n" + HelpLines(OptionGroup::Setting)
+        + HelpLines(OptionGroup::Display)
+        + "\n"
+          "A COLOUR is r,g,b with each part from 0 to 1, or #rrggbb (quoted where a shell reads it). Every\n"
+          "option may be written with one dash or two. Settings come from the command line, then from\n"
+          "${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf, then the built-in defaults; change\n"
+          "the file with inkspin-settings, a window with a live preview and the Options sheet.\n";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* result, std::string* error)
 {
     CommandLine line;
-    bool render = false, root = false, window = false, windowId = false, background = false, renderOnly = false;
+    const OptionSpec& size = *FindOption("size");
+    line.render.frames = std::lround(HostDefault(HostOption::Frames));
+    line.render.width = static_cast<int>(size.defaultParts[0]);
+    line.render.height = static_cast<int>(size.defaultParts[1]);
+    line.render.rate = HostDefault(HostOption::Rate);
+    line.delayMicroseconds = std::lround(HostDefault(HostOption::Delay));
+    bool render = false, root = false, windowId = false, background = false;
     std::string renderOnlyOption, windowOption;
     std::map<std::string, std::string> seen; // option (one dash, the no- of a toggle dropped) -> as spelled
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -213,10 +248,15 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         if (option.rfind("--", 0) == 0)
             option = option.substr(1); // every option also spelled with two dashes
         bool negated = false;
-        const OptionSpec* tabled = FindOption(option, &negated);
-        const std::string base = tabled != nullptr ? std::string("-") + tabled->name : option;
+        const OptionSpec* row = Lookup(option, &negated);
+        if (row == nullptr) {
+            *error = "'" + Printable(spelled) + "' is not an option"; // quoted: '' is an argument too
+            return false;
+        }
+        const HostOption host = row->host;
+        const std::string base = std::string("-") + row->name;
         // Hosts add -root (and lockers -window) to whatever the user wrote: those repeat harmlessly.
-        if (seen.count(base) != 0 && option != "-root" && option != "-window") {
+        if (seen.count(base) != 0 && host != HostOption::Root && host != HostOption::Window) {
             // --fps after -fps is the same option twice, not two that contradict each other.
             const std::string& before = seen[base];
             const bool same = (before.rfind("--", 0) == 0 ? before.substr(1) : before) == option;
@@ -224,81 +264,47 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
             return false;
         }
         seen[base] = spelled;
-        auto value = [&](std::string* out) {
+        std::string text;
+        if (row->kind != Switch && row->kind != Toggle) {
             if (i + 1 >= arguments.size()) {
                 *error = Printable(spelled) + ": a value is missing";
                 return false;
             }
-            *out = arguments[++i];
+            text = arguments[++i];
+        }
+        switch (host) {
+        case HostOption::Help:
+        case HostOption::Version:
+            result->mode = host == HostOption::Help ? RunMode::Help : RunMode::Version;
             return true;
-        };
-        std::string text;
-        if (option == "-help" || option == "-h") {
-            result->mode = RunMode::Help;
-            return true;
-        } else if (option == "-version") {
-            result->mode = RunMode::Version;
-            return true;
-        } else if (tabled != nullptr) {
-            if (tabled->kind == OptionKind::Toggle) {
-                line.settings.emplace_back(tabled->keys[0], negated ? "false" : "true");
-            } else if (tabled->kind == OptionKind::Switch) {
-                line.showFrameRate = true; // --fps, the one switch of the table
-            } else if (!value(&text)) {
-                return false;
-            } else if (std::string bad; !TakeValue(*tabled, spelled, text, &line, &bad)) {
+        case HostOption::Setting:
+        case HostOption::Delay:
+            if (row->kind == Toggle) {
+                line.settings.emplace_back(row->keys[0], negated ? "false" : "true");
+            } else if (std::string bad; !TakeValue(*row, spelled, text, &line, &bad)) {
                 // Hosts pass what their dialogs were given: a display saver warns and goes on without it, as stock
                 // hacks do; a render, which a script asked for, refuses (below).
                 line.warnings.push_back(bad);
             }
-        } else if (option == "-render") {
-            if (!value(&line.render.directory))
-                return false;
-            if (line.render.directory.empty()) {
-                *error = Printable(spelled) + ": the directory is empty";
-                return false;
-            }
-            render = true;
-        } else if (option == "-frames" || option == "-size" || option == "-rate") {
-            if (!value(&text))
-                return false;
-            renderOnly = true;
-            renderOnlyOption = spelled;
-            long n = 0;
-            if (option == "-frames" && (!ParseLong(text, &n) || n < 1 || n > kMaxFrames)) {
-                *error = Printable(spelled) + ": '" + Printable(text) + "' is not a frame count from 1 to 100000000";
-                return false;
-            }
-            if (option == "-frames")
-                line.render.frames = n;
-            if (option == "-size" && !ParseSize(text, &line.render.width, &line.render.height)) {
-                *error = Printable(spelled) + ": '" + Printable(text) + "' is not a size WxH with sides from 1 to 16384";
-                return false;
-            }
-            if (option == "-rate" && !ParseDouble(text, kMinRate, kMaxRate, &line.render.rate)) {
-                *error = Printable(spelled) + ": '" + Printable(text) + "' is not a rate from 0.01 to 1000 Hz";
-                return false;
-            }
-        } else if (option == "-window" || option == "-root") {
-            (option == "-root" ? root : window) = true;
-            windowOption = spelled;
-        } else if (option == "-background") {
-            background = true;
-            windowOption = spelled;
-        } else if (option == "-ignore-input") {
+            break;
+        case HostOption::Fps:
+            line.showFrameRate = true;
+            break;
+        case HostOption::IgnoreInput:
             line.ignoreInput = true;
-        } else if (option == "-window-id") {
-            if (!value(&text))
+            break;
+        default: // the window and render options
+            if (!TakeValue(*row, spelled, text, &line, error))
                 return false;
-            if (!ParseWindowId(text, &line.windowId)) {
-                *error = Printable(spelled) + ": '" + Printable(text) + "' is not a window id";
-                return false;
-            }
-            windowId = true;
-            windowOption = spelled;
-        } else {
-            *error = "'" + Printable(spelled) + "' is not an option"; // quoted: '' is an argument too
-            return false;
+            if (row->group == OptionGroup::Window)
+                windowOption = spelled;
+            else if (host != HostOption::Render)
+                renderOnlyOption = spelled;
+            render = render || host == HostOption::Render;
+            root = root || host == HostOption::Root;
+            windowId = windowId || host == HostOption::WindowId;
+            background = background || host == HostOption::Background;
+            break;
         }
     }
     if (render && !windowOption.empty()) {
@@ -313,7 +319,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         *error = line.warnings.front();
         return false;
     }
-    if (!render && renderOnly) {
+    if (!render && !renderOnlyOption.empty()) {
         *error = Printable(renderOnlyOption) + ": only goes with --render";
         return false;
     }

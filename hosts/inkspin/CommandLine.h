@@ -5,18 +5,18 @@
 //   inkspin --render DIR [--frames N] [--size WxH] [--rate HZ] [SETTINGS] [--fps]  headless, into PNG files
 //   inkspin --help | --version
 //
+// Every option, its range and its default come from the table in saver/Options.h; SETTINGS hold for this run only.
 // Every option may be written with one dash or two. The window options combine as XScreenSaver and other lockers
 // pass them: -window-id wins over --background, --background over -root, and -root over -window (its own window, the
-// default). SETTINGS are the
-// options of the table in Options.h; they hold for this run only. Parsing never touches the display or the file
-// system. Bad input yields one line naming the argument (control characters escaped); so does an option given
-// twice, except -root and -window, which hosts add to whatever the user wrote. A setting's value that cannot be used
+// default). Parsing never touches the display or the file system. Bad input yields one line naming the argument
+// (control characters escaped); so does an option given twice, except -root and -window, which hosts add to whatever
+// the user wrote. A setting's value that cannot be used
 // (a colour typed as "red" in XScreenSaver's dialog) is only a warning on a display, where the saver runs without it
 // as stock hacks do, and an error for --render.
 #pragma once
 
 #include "hosts/headless/HeadlessRenderer.h"
-#include "hosts/inkspin/Options.h"
+#include "saver/Options.h"
 
 #include <string>
 #include <utility>
@@ -27,6 +27,7 @@ enum class RunMode { Help, Version, Render, Window, Root, WindowId, Background }
 // Which program shows the saver's picture.
 enum class DisplayHost { X11, Wayland };
 
+// As ParseCommandLine leaves it; the defaults of every value are the options table's.
 struct CommandLine {
     RunMode mode = RunMode::Window;
     RenderOptions render;
@@ -34,7 +35,7 @@ struct CommandLine {
     // The settings given: preference key and the text the preferences file would hold for it.
     std::vector<std::pair<std::string, std::string>> settings;
     bool showFrameRate = false;                               // --fps, also in render.showFrameRate
-    long delayMicroseconds = kDefaultDelayMicroseconds;       // --delay, 0 to 100,000
+    long delayMicroseconds = 0;                               // --delay
     bool ignoreInput = false;                                 // --ignore-input: -root on Wayland goes on through input
     // Why each setting's value could not be used, a line each (on a display only: a render refuses them).
     std::vector<std::string> warnings;

@@ -2,11 +2,15 @@
 # XScreenSaver's description and the man page as the build wrote them from the options table: the XML is well
 # formed, every argument XScreenSaver's Settings dialog can make from it (each boolean's words, each number at its
 # low, high and default, each string at its default) is one inkspin takes, every setting --help lists is in both,
-# and the man pages render without a warning.
-# Usage: option-pages.sh INKSPIN XML MANPAGE...
+# the man pages render without a warning, and the README's table of settings is the one the options table makes.
+# Usage: option-pages.sh INKSPIN OPTION_PAGES README XML MANPAGE...
 set -euo pipefail
-inkspin=$1 xml=$2
-shift 2
+inkspin=$1 pages=$2 readme=$3 xml=$4
+shift 4
+if ! diff -u <(sed -n '/^| option | sets/,/^$/p' "$readme" | sed '/^$/d') <("$pages" readme); then
+  echo "the README's table of settings differs from the options table (build/tools/option-pages readme prints it)"
+  exit 1
+fi
 xmllint --noout "$xml"
 for page in "$@"; do
   mandoc -T lint -W warning "$page"

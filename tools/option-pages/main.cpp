@@ -1,16 +1,21 @@
-// option-pages: writes the saver's options into XScreenSaver's description and the man page, from the one table the
-// command line parses with (hosts/inkspin/Options.h), so neither can name an option, a range or a default that the
-// program does not have. The build runs it; the results are installed from the build tree.
+// option-pages: writes the saver's options into XScreenSaver's description, the man page and the README's table,
+// from the one table the command line parses with (saver/Options.h), so none can name an option, a range or a
+// default that the program does not have. The build runs it for the first two; the results are installed from the
+// build tree. The README's table is checked against `option-pages readme` by a test.
 //
 // Usage: option-pages xml|man TEMPLATE OUTPUT [VERSION]
-// The template's line "@OPTIONS@" becomes the options; "@VERSION@" anywhere becomes VERSION.
-#include "hosts/inkspin/Options.h"
+//        option-pages readme          (prints the README's table)
+// In a template, "@OPTIONS@" becomes the settings (man: also "@WINDOW_OPTIONS@" and "@RENDER_OPTIONS@", the host
+// options of those groups); "@VERSION@" becomes VERSION.
+#include "saver/Options.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -26,21 +31,20 @@ std::string Decimal(double value)
 
 std::string Whole(double value) { return std::to_string(static_cast<long>(value)); }
 
-std::string Number(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
 bool IsShading(const OptionSpec& option)
 {
     return option.keys[0] != nullptr && std::string(option.keys[0]).rfind("InkspinShade", 0) == 0;
 }
 
+// What XScreenSaver's dialog offers: the settings, and the frame rate's options.
+bool InDialog(const OptionSpec& option)
+{
+    return option.group == OptionGroup::Setting || option.group == OptionGroup::Display;
+}
+
 void XmlOption(std::ostream& out, const OptionSpec& o)
 {
-    const std::string name = o.name, label = o.label;
+    const std::string name = o.name, label = PlainLabel(o);
     switch (o.kind) {
     case OptionKind::Toggle:
         out << "    <boolean id=\"" << name << "\" _label=\"" << label << "\" "
@@ -57,7 +61,7 @@ void XmlOption(std::ostream& out, const OptionSpec& o)
             << Decimal(std::stod(DefaultText(o))) << "\"/>\n";
         break;
     case OptionKind::Whole:
-        if (o.keys[0] == nullptr) { // the frame rate: XScreenSaver's inverted delay slider
+        if (o.host == HostOption::Delay) { // the frame rate: XScreenSaver's inverted delay slider
             out << "    <number id=\"" << name << "\" type=\"slider\" arg=\"--" << name << " %\"\n"
                 << "            _label=\"" << label << "\" _low-label=\"Low\" _high-label=\"High\"\n"
                 << "            low=\"" << Whole(o.low) << "\" high=\"" << Whole(o.high) << "\" default=\""
@@ -71,9 +75,12 @@ void XmlOption(std::ostream& out, const OptionSpec& o)
         break;
     case OptionKind::Colour:
         // XScreenSaver's dialog shows a text field empty unless the command line holds its option (it takes no
-        // default for one): the label says what empty means, the value inkspin-settings saved. `default` is for our own check of the arguments.
+        // default for one): the label says what empty means, the value inkspin-settings saved. `default` is for our
+        // own check of the arguments.
         out << "    <string id=\"" << name << "\" _label=\"" << label << " (r,g,b; empty: as saved)\" arg=\"--" << name
             << " %\" default=\"" << DefaultText(o) << "\"/>\n";
+        break;
+    default:
         break;
     }
 }
@@ -85,8 +92,8 @@ std::string XmlOptions()
     out << "  <hgroup>\n";
     for (const bool shading : {false, true}) {
         out << "   <vgroup>\n";
-        for (const OptionSpec& option : SaverOptions())
-            if (IsShading(option) == shading)
+        for (const OptionSpec& option : Options())
+            if (InDialog(option) && IsShading(option) == shading)
                 XmlOption(out, option);
         out << "   </vgroup>\n";
     }
@@ -111,10 +118,12 @@ std::string Roff(const std::string& text)
     return out;
 }
 
-std::string ManOptions()
+std::string ManOptions(std::initializer_list<OptionGroup> groups)
 {
     std::ostringstream out;
-    for (const OptionSpec& o : SaverOptions()) {
+    for (const OptionSpec& o : Options()) {
+        if (std::find(groups.begin(), groups.end(), o.group) == groups.end())
+            continue;
         out << ".TP\n";
         const std::string name = Roff(std::string("--") + o.name);
         if (o.kind == OptionKind::Toggle)
@@ -126,13 +135,39 @@ std::string ManOptions()
         std::string text = Roff(o.help);
         text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
         out << text << ".\n";
-        if (o.kind == OptionKind::Decimal || o.kind == OptionKind::Whole)
-            out << "From " << Roff(Number(o.low)) << " to " << Roff(Number(o.high)) << "; default "
-                << Roff(DefaultText(o)) << ".\n";
-        else if (o.kind == OptionKind::Colour)
-            out << "Default " << Roff(DefaultText(o)) << ".\n";
+        const std::string fallback = Roff(DefaultText(o));
+        if (o.kind == OptionKind::Decimal || o.kind == OptionKind::Whole || o.kind == OptionKind::Size)
+            out << "From " << Roff(RangeText(o)) << "; default " << fallback << ".\n";
+        else if (o.kind == OptionKind::WindowId)
+            out << "From " << Roff(RangeText(o)) << ".\n";
+        else if (!fallback.empty())
+            out << "Default " << fallback << ".\n";
+        else if (o.group == OptionGroup::Display)
+            out << "Off by default.\n";
+    }
+    return out.str();
+}
+
+// The README's table of settings: option, what it sets, range and default.
+std::string ReadmeTable()
+{
+    std::ostringstream out;
+    out << "| option | sets | range, default |\n|---|---|---|\n";
+    for (const OptionSpec& o : Options()) {
+        if (!InDialog(o))
+            continue;
+        out << "| `--" << o.name;
+        if (o.kind == OptionKind::Toggle)
+            out << "`, `--no-" << o.name << "`";
+        else if (*o.valueName != '\0')
+            out << " " << o.valueName << "`";
         else
-            out << (o.defaultValue != 0.0 ? "On" : "Off") << " by default.\n";
+            out << "`";
+        out << " | " << o.help << " | ";
+        if (o.kind == OptionKind::Decimal || o.kind == OptionKind::Whole)
+            out << RangeText(o) << ", ";
+        const std::string fallback = DefaultText(o);
+        out << (fallback.empty() ? "off" : fallback) << " |\n";
     }
     return out.str();
 }
@@ -141,8 +176,13 @@ std::string ManOptions()
 
 int main(int argc, char** argv)
 {
-    if (argc < 4 || (std::string(argv[1]) != "xml" && std::string(argv[1]) != "man")) {
-        std::fputs("usage: option-pages xml|man TEMPLATE OUTPUT [VERSION]\n", stderr);
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "readme" && argc == 2) {
+        std::fputs(ReadmeTable().c_str(), stdout);
+        return 0;
+    }
+    if (argc < 4 || (mode != "xml" && mode != "man")) {
+        std::fputs("usage: option-pages xml|man TEMPLATE OUTPUT [VERSION] | option-pages readme\n", stderr);
         return 2;
     }
     std::ifstream in(argv[2]);
@@ -153,9 +193,12 @@ int main(int argc, char** argv)
         return 1;
     }
     std::string page = text.str();
-    const std::string options = std::string(argv[1]) == "xml" ? XmlOptions() : ManOptions();
-    for (const auto& [marker, value] : {std::pair<std::string, std::string>{"@OPTIONS@", options},
-                                        {"@VERSION@", argc > 4 ? argv[4] : ""}}) {
+    const std::pair<std::string, std::string> markers[] = {
+        {"@OPTIONS@", mode == "xml" ? XmlOptions() : ManOptions({OptionGroup::Setting, OptionGroup::Display})},
+        {"@WINDOW_OPTIONS@", ManOptions({OptionGroup::Window})},
+        {"@RENDER_OPTIONS@", ManOptions({OptionGroup::Render})},
+        {"@VERSION@", argc > 4 ? argv[4] : ""}};
+    for (const auto& [marker, value] : markers) {
         for (std::size_t at; (at = page.find(marker)) != std::string::npos;)
             page.replace(at, marker.size(), value);
     }
