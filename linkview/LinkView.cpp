@@ -1,5 +1,7 @@
 #include "linkview/LinkView.h"
 
+#include <algorithm>
+
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -62,18 +64,18 @@ void LinkView::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     painter.setFont(m_font);
-    // Pure blue and red on a light window; on a dark one (where pure blue reads at about 1.9:1) lighter tints that
-    // read at 4.5:1 or better against it.
+    // Pure blue and a deep red on a light window (pure red reads at 3.6:1 on a light grey); on a dark one (where pure
+    // blue reads at about 1.9:1) lighter tints. Each reads at 4.5:1 or better against its window.
     const bool dark = palette().color(QPalette::Window).lightnessF() < 0.5;
     const QColor idle = dark ? QColor(0x8a, 0xb4, 0xf8) : QColor(Qt::blue);
-    const QColor held = dark ? QColor(0xff, 0x8a, 0x80) : QColor(Qt::red);
+    const QColor held = dark ? QColor(0xff, 0x8a, 0x80) : QColor(0xc0, 0x1c, 0x28);
     painter.setPen(m_mouseIsDown ? held : idle);
     // Right-aligned, the line's bottom (descent included) on the view's bottom edge.
     painter.drawText(QPoint(width() - textWidth(), height() - QFontMetrics(m_font).descent()), *m_URLString);
-    if (hasFocus()) { // where the keyboard is: a dotted frame around the text
+    if (hasFocus()) { // where the keyboard is: a dotted frame around the text, however tall the view
         painter.setPen(QPen(idle, 1, Qt::DotLine));
-        const int text = textWidth();
-        painter.drawRect(QRect(width() - text, 0, text, height()).adjusted(0, 0, -1, -1));
+        const int text = textWidth(), line = std::min(height(), QFontMetrics(m_font).height() + 2);
+        painter.drawRect(QRect(width() - text, height() - line, text, line).adjusted(0, 0, -1, -1));
     }
 }
 

@@ -41,6 +41,10 @@ bool PreferencesAppSynchronize(const char* domain, std::string* reason = nullptr
 // The file that holds a domain, or an empty string when there is no location.
 std::string PreferencesFilePath(const char* domain);
 
+// Why the domain's file is not read (as "PATH is not a regular file"): it then reads as empty and every save fails.
+// Empty when it is read, or when there is none.
+std::string PreferencesReadProblem(const char* domain);
+
 // A value for this process only, over the file's (a command line's settings): later copies of the key read `text`
 // as if the file held it, with the same rules; sets and saves never write it. Lasts until the process ends.
 void PreferencesSetOverride(const char* key, const std::string& text, const char* domain);

@@ -58,9 +58,29 @@ void SheetColorWell::pickColor(const QColor& colour)
 
 void SheetColorWell::openDialog()
 {
-    const QColor picked = QColorDialog::getColor(shown_, this, title_.isEmpty() ? toolTip() : title_);
-    if (picked.isValid()) // an invalid result means the dialog was cancelled
-        pickColor(picked);
+    // Every colour the user passes over in the dialog shows at once (a live preview follows the well); Cancel puts
+    // back the colour the well had, exactly.
+    const std::optional<WellColour> exact = exact_;
+    const QColor shown = shown_;
+    const bool outOfRange = outOfRange_;
+    const QString tip = toolTip();
+    QColorDialog dialog(shown_, this);
+    dialog.setWindowTitle(title_.isEmpty() ? toolTip() : title_);
+    connect(&dialog, &QColorDialog::currentColorChanged, this, [this](const QColor& colour) {
+        exact_.reset();
+        shown_ = colour;
+        update();
+        emit colourChanged();
+    });
+    const bool picked = dialog.exec() == QDialog::Accepted;
+    exact_ = exact;
+    shown_ = shown;
+    outOfRange_ = outOfRange;
+    setToolTip(tip);
+    if (picked)
+        pickColor(dialog.selectedColor()); // OK on the colour it opened with changes nothing
+    update();
+    emit colourChanged();
 }
 
 void SheetColorWell::paintEvent(QPaintEvent* event)

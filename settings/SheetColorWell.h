@@ -1,4 +1,5 @@
-// The sheet's colour well on Qt: a button filled with its colour; clicking it opens QColorDialog.
+// The sheet's colour well on Qt: a button filled with its colour; clicking it opens QColorDialog, and the colour
+// under the user's pointer in the dialog is the well's (colourChanged) until OK keeps one or Cancel puts it back.
 //
 // A colour set from outside (setColor) is kept as its three floats and reads back exactly, even where Qt's own
 // 16-bit colour could not hold it, and even after the dialog was closed with OK on that same colour. A colour the

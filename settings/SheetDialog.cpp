@@ -1,6 +1,8 @@
 #include "settings/SheetDialog.h"
 
+#include "settings/Contrast.h"
 #include "settings/SheetColorWell.h"
+#include "settings/SheetSlider.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -23,8 +25,9 @@ void SheetDialog::showMessage(const QString& text, bool error)
     if (label == nullptr)
         return;
     label->setText(text);
-    // Red reads on light and dark palettes alike; a notice keeps the palette's own text colour.
-    label->setStyleSheet(error ? QStringLiteral("color: #e01b24; font-weight: bold;") : QString());
+    // A red that reads at 4.5:1 on this palette's window, light or dark; a notice keeps the palette's text colour.
+    const QColor red = ReadableOn(QColor(0xe0, 0x1b, 0x24), palette().color(QPalette::Window));
+    label->setStyleSheet(error ? QStringLiteral("color: %1; font-weight: bold;").arg(red.name()) : QString());
     label->setVisible(true);
 }
 
@@ -47,6 +50,7 @@ bool SheetDialog::eventFilter(QObject* watched, QEvent* event)
 
 void SheetDialog::prepareLabels()
 {
+    ensurePolished(); // the style's fonts, before anything is measured
     QList<QLabel*> labels;
     for (QLabel* label : findChildren<QLabel*>())
         if (label->buddy() != nullptr)
@@ -55,6 +59,12 @@ void SheetDialog::prepareLabels()
     int widest = 0;
     for (QLabel* label : labels)
         widest = std::max(widest, label->sizeHint().width());
+    // And one value column, so that every slider's knob ends at one x position.
+    int widestValue = 0;
+    for (SheetSlider* slider : findChildren<SheetSlider*>())
+        widestValue = std::max(widestValue, slider->valueWidth());
+    for (SheetSlider* slider : findChildren<SheetSlider*>())
+        slider->setValueWidth(widestValue);
     for (QLabel* label : labels) {
         label->setMinimumWidth(widest);
         QWidget* control = label->buddy();

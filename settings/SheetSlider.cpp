@@ -57,15 +57,26 @@ QString SheetSlider::valueText() const
     return QStringLiteral("!") + QString::number(value_, 'g', 4) + suffix_;
 }
 
+int SheetSlider::valueWidth() const
+{
+    // As wide as the widest value of the range (knob positions never move the knob's end).
+    const QFontMetrics metrics = label_->fontMetrics();
+    return 2 + std::max({metrics.horizontalAdvance(QString::number(minimum_, 'f', decimals_) + suffix_),
+                         metrics.horizontalAdvance(QString::number(maximum_, 'f', decimals_) + suffix_),
+                         metrics.horizontalAdvance(QStringLiteral("!0.00") + suffix_)});
+}
+
+void SheetSlider::setValueWidth(int width)
+{
+    valueWidth_ = width;
+    showValue();
+}
+
 void SheetSlider::showValue()
 {
-    // As wide as the widest value of the range (knob positions never move the knob's end), never wider.
-    const QFontMetrics metrics = label_->fontMetrics();
-    const int width = std::max({metrics.horizontalAdvance(QString::number(minimum_, 'f', decimals_) + suffix_),
-                                metrics.horizontalAdvance(QString::number(maximum_, 'f', decimals_) + suffix_),
-                                metrics.horizontalAdvance(QStringLiteral("!0.00") + suffix_)});
-    label_->setFixedWidth(width + 2);
-    label_->setText(metrics.elidedText(valueText(), Qt::ElideRight, width + 2));
+    const int width = std::max(valueWidth(), valueWidth_);
+    label_->setFixedWidth(width);
+    label_->setText(label_->fontMetrics().elidedText(valueText(), Qt::ElideRight, width));
     const QString outside = outOfRange()
         ? tr("The stored value, %1, lies outside this slider's range (%2 to %3). It is kept unless you move the knob.")
               .arg(QString::number(value_, 'g', 9), QString::number(minimum_), QString::number(maximum_))

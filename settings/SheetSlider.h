@@ -8,8 +8,9 @@
 // setting a value never sends it.
 //
 // The value shows beside the knob with its unit (`suffix`: "×", " px"), in a label as wide as the range's longest
-// value and never wider: a stored value outside the range (levels 999, a width of 3e38) shows marked with "!" and a
-// tooltip that says so, shortened to that width. The slider takes keyboard focus through its knob.
+// value (or the sheet's widest, setValueWidth) and never wider: a stored value outside the range (levels 999, a
+// width of 3e38) shows marked with "!" and a tooltip that says so, shortened to that width. The slider takes keyboard
+// focus through its knob.
 #pragma once
 
 #include "platform/InterfaceObjects.h"
@@ -48,6 +49,11 @@ public:
     QString valueText() const;
     bool outOfRange() const;
 
+    // The width the value beside the knob needs, and the width it takes (at least that): a sheet gives all its
+    // sliders the widest, so that their knobs end in one column.
+    int valueWidth() const;
+    void setValueWidth(int width);
+
     // The knob, for tests and keyboard focus.
     QSlider* knob() const { return knob_; }
 
@@ -67,6 +73,7 @@ private:
     double minimum_ = 0.0;
     double maximum_ = 1.0;
     int decimals_ = 2;
+    int valueWidth_ = 0;
     QString suffix_;
     bool placing_ = false; // the knob is being moved to show a value set from outside
 };

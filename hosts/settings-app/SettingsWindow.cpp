@@ -1,9 +1,12 @@
 #include "hosts/settings-app/SettingsWindow.h"
 
+#include "hosts/settings-app/FullScreenPreview.h"
 #include "hosts/settings-app/PreviewWidget.h"
 #include "hosts/settings-app/XScreenSaverList.h"
 #include "platform/PreferencesStore.h"
+#include "saver/Options.h"
 #include "saver/PreferenceKeys.h"
+#include "settings/Contrast.h"
 #include "settings/SheetDialog.h"
 
 #include <sys/stat.h>
@@ -13,11 +16,13 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -33,21 +38,46 @@ std::string FileStamp()
         + std::to_string(status.st_mtim.tv_sec) + "." + std::to_string(status.st_mtim.tv_nsec);
 }
 
+// What a window manager's frame and a panel may take around the window, beyond the screen's available area.
+constexpr int kFrameAllowance = 48;
+
+QRect AvailableArea(const QWidget& widget)
+{
+    return widget.screen() != nullptr ? widget.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The first control that Tab reaches inside `sheet`.
+QWidget* FirstControl(QWidget* sheet)
+{
+    for (QWidget* w = sheet->nextInFocusChain(); w != sheet; w = w->nextInFocusChain())
+        if (sheet->isAncestorOf(w) && w->isVisibleTo(sheet) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)
+            && w->focusProxy() == nullptr)
+            return w;
+    return nullptr;
+}
+
 } // namespace
 
 SettingsWindow::SettingsWindow(QWidget* parent)
     : QWidget(parent), preview_(new PreviewWidget), options_(new QPushButton(tr("&Options…"))),
-      sheetArea_(new QScrollArea)
+      fileProblem_(new QLabel), sheetArea_(new QScrollArea)
 {
     setWindowTitle(tr("Inkspin Settings"));
-    preview_->setMinimumSize(200, 112); // small screens and large scale factors leave the sheet room
+    preview_->setMinimumSize(100, 56); // small screens and large scale factors leave the sheet room
     // The sheet opens beside the preview, never over it: every change shows there as it is made. In a scroll area,
-    // so that a small screen or a large scale factor cuts nothing off.
+    // so that a small screen or a large scale factor cuts nothing off; the area itself is no stop for Tab.
     sheetArea_->setWidgetResizable(true);
     sheetArea_->setFrameShape(QFrame::NoFrame);
+    sheetArea_->setFocusPolicy(Qt::NoFocus);
     sheetArea_->hide();
+    fileProblem_->setObjectName(QStringLiteral("fileProblemLabel"));
+    fileProblem_->setWordWrap(true);
+    fileProblem_->hide();
+    auto* left = new QVBoxLayout;
+    left->addWidget(preview_, 1);
+    left->addWidget(fileProblem_);
     auto* top = new QHBoxLayout;
-    top->addWidget(preview_, 1);
+    top->addLayout(left, 1);
     top->addWidget(sheetArea_);
     auto* buttons = new QHBoxLayout;
     // XScreenSaver lists only the savers of its own package until a user's ~/.xscreensaver names another one.
@@ -55,13 +85,26 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     xscreensaver->setObjectName(QStringLiteral("xscreensaverButton"));
     xscreensaver->setToolTip(tr("Adds Inkspin to XScreenSaver's list of screen savers in ~/.xscreensaver"));
     connect(xscreensaver, &QPushButton::clicked, this, &SettingsWindow::useInXScreenSaver);
+    auto* help = new QPushButton(tr("&Help"));
+    help->setObjectName(QStringLiteral("helpButton"));
+    connect(help, &QPushButton::clicked, this, &SettingsWindow::showHelp);
+    auto* fullScreen = new QPushButton(tr("&Preview full screen"));
+    fullScreen->setObjectName(QStringLiteral("fullScreenButton"));
+    fullScreen->setToolTip(tr("Shows the saver on the whole screen with these settings, until a key or a click"));
+    connect(fullScreen, &QPushButton::clicked, this, &SettingsWindow::previewFullScreen);
     buttons->addWidget(xscreensaver);
+    buttons->addWidget(help);
     buttons->addStretch(1);
+    buttons->addWidget(fullScreen);
     buttons->addWidget(options_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
     connect(options_, &QPushButton::clicked, this, &SettingsWindow::openSheet);
+    // The desktop's keys for closing a window and quitting a program: this window is the program.
+    for (const QKeySequence::StandardKey key : {QKeySequence::Close, QKeySequence::Quit})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
+    showFileProblem();
     fileStamp_ = FileStamp();
     connect(&fileCheck_, &QTimer::timeout, this, &SettingsWindow::checkFile);
     fileCheck_.start(500);
@@ -85,17 +128,32 @@ void SettingsWindow::openSheet()
     fileStamp_ = FileStamp();
     sheet_ = sheet;
     sheetArea_->setWidget(sheet);
-    sheet->show(); // lays the sheet out: its width is known from here
-    const int wanted = sheet->sizeHint().expandedTo(sheet->minimumSize()).width()
-        + sheetArea_->verticalScrollBar()->sizeHint().width() + 2 * sheetArea_->frameWidth();
-    const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
-    sheetArea_->setMinimumWidth(std::min(wanted, screen.width() - preview_->minimumWidth() - 80));
     sheetArea_->show();
-    options_->setEnabled(false);
-    sheet->setFocus();
+    sheet->show(); // polishes and lays the sheet out: its width is known from here
+    // The button's place goes to the sheet while it is open (and its access key with it).
+    options_->hide();
+    const int wanted = sheet->sizeHint().expandedTo(sheet->minimumSizeHint()).width()
+        + sheetArea_->verticalScrollBar()->sizeHint().width() + 2 * sheetArea_->frameWidth();
+    const QRect screen = AvailableArea(*this);
+    // At most what the screen leaves beside the preview, the window's margins and a frame (it scrolls sideways then).
+    sheetArea_->setMinimumWidth(std::min(wanted, screen.width() - preview_->minimumWidth() - 40));
+    if (QWidget* first = FirstControl(sheet))
+        first->setFocus(Qt::TabFocusReason);
     // Room for the sheet beside the preview, as far as the screen allows.
-    if (width() < preview_->minimumWidth() + wanted + 40)
-        resize(std::min(preview_->width() + wanted + 40, screen.width()), height());
+    if (width() < preview_->width() + wanted)
+        resizeWithinScreen({preview_->width() + wanted + 2 * layout()->contentsMargins().left(), height()});
+}
+
+bool SettingsWindow::sheetEdited() const
+{
+    return sheet_ != nullptr && !(ShownBy(preview_->view()) == opened_);
+}
+
+void SettingsWindow::resizeWithinScreen(QSize wanted)
+{
+    const QRect screen = AvailableArea(*this);
+    resize(std::min(wanted.width(), screen.width() - kFrameAllowance / 3),
+           std::min(wanted.height(), screen.height() - kFrameAllowance));
 }
 
 void SettingsWindow::sheetEnded()
@@ -103,7 +161,8 @@ void SettingsWindow::sheetEnded()
     sheetArea_->hide();
     if (QWidget* sheet = sheetArea_->takeWidget())
         sheet->deleteLater(); // after the view's action that ended it has returned
-    options_->setEnabled(true);
+    sheet_ = nullptr;
+    options_->show();
     InkspinView& view = preview_->view();
     const ShownSettings stored = StoredSettings();
     if (ShownBy(view) == stored)
@@ -120,14 +179,65 @@ void SettingsWindow::checkFile()
     if (stamp == fileStamp_)
         return;
     fileStamp_ = stamp;
-    if (sheet_ != nullptr) {
+    showFileProblem();
+    if (sheet_ != nullptr && sheetEdited()) {
         if (auto* dialog = dynamic_cast<SheetDialog*>(sheet_.data()))
             dialog->showNotice(tr("Another program changed the saved settings since this sheet opened; Save will "
                                   "replace them with these."));
         return;
     }
+    if (sheet_ != nullptr) {
+        // No edits to keep: the sheet opens again with what is stored now, as the preview shows it.
+        sheet_->done(QDialog::Rejected); // ends it (sheetEnded reloads the preview)
+        openSheet();
+        return;
+    }
     if (!(ShownBy(preview_->view()) == StoredSettings()))
         preview_->reload();
+}
+
+void SettingsWindow::showFileProblem()
+{
+    const std::string problem = PreferencesReadProblem(PreferenceKeys::kDomain);
+    fileProblem_->setVisible(!problem.empty());
+    if (problem.empty())
+        return;
+    fileProblem_->setText(tr("The saved settings are not read: %1. The defaults show, and Save will fail until the "
+                             "file is a readable one again.")
+                              .arg(QString::fromStdString(problem)));
+    const QColor red = ReadableOn(QColor(0xe0, 0x1b, 0x24), palette().color(QPalette::Window));
+    fileProblem_->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(red.name()));
+}
+
+void SettingsWindow::showHelp()
+{
+    QString text = tr("<p>The preview shows the saver with the settings below. <b>Options…</b> opens them beside "
+                      "it: every change shows at once, <b>Save</b> keeps it, <b>Cancel</b> takes it back. "
+                      "<b>Preview full screen</b> shows the saver on the whole screen until a key or a click.</p>"
+                      "<p>Settings are saved in %1 and used by <tt>inkspin</tt> wherever it runs: under XScreenSaver "
+                      "(<b>Use in XScreenSaver…</b> adds it to its list), on Wayland (see <tt>man inkspin</tt>), "
+                      "and for headless renders.</p><table>")
+                       .arg(QString::fromStdString(PreferencesFilePath(PreferenceKeys::kDomain)).toHtmlEscaped());
+    for (const OptionSpec& option : Options()) {
+        if (option.group != OptionGroup::Setting)
+            continue;
+        QString help = QString::fromUtf8(option.help);
+        help[0] = help[0].toUpper();
+        text += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
+                    .arg(QString::fromStdString(PlainLabel(option)).toHtmlEscaped(), help.toHtmlEscaped());
+    }
+    text += tr("</table><p>Every setting can also be given to <tt>inkspin</tt> for one run (<tt>inkspin --help</tt>, "
+               "<tt>man inkspin</tt>).</p>");
+    QMessageBox box(QMessageBox::NoIcon, tr("Inkspin Help"), text, QMessageBox::Close, this);
+    box.setTextFormat(Qt::RichText);
+    box.exec();
+}
+
+void SettingsWindow::previewFullScreen()
+{
+    QString error;
+    if (FullScreenPreview::Start(FullScreenPreview::SettingArguments(preview_->view()), &error) == nullptr)
+        QMessageBox::warning(this, tr("Preview full screen"), tr("The saver could not be started: %1").arg(error));
 }
 
 void SettingsWindow::useInXScreenSaver()
@@ -147,6 +257,24 @@ void SettingsWindow::useInXScreenSaver()
 
 void SettingsWindow::closeEvent(QCloseEvent* event)
 {
+    if (sheetEdited()) {
+        const auto answer = QMessageBox::question(this, tr("Inkspin Settings"),
+                                                  tr("Save the changes to the settings before closing?"),
+                                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                                  QMessageBox::Save);
+        if (answer == QMessageBox::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == QMessageBox::Save) {
+            if (auto* save = sheet_->findChild<QPushButton*>(QStringLiteral("saveButton")))
+                save->click();
+            if (!sheetArea_->isHidden()) { // the save failed: the sheet says why, and keeps the edits
+                event->ignore();
+                return;
+            }
+        }
+    }
     // The sheet's controls call the view: remove them before the view stops.
     delete sheet_.data();
     preview_->stop();

@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     SheetLoaderInstall();
 
     SettingsWindow window;
-    window.resize(1120, 600); // the preview, and the sheet beside it when it opens
+    window.resizeWithinScreen({1120, 600}); // the preview, and the sheet beside it when it opens
     window.show();
     return QApplication::exec();
 }

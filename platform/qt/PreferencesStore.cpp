@@ -87,7 +87,7 @@ FileText ReadText(const std::string& path, bool followLinks)
                 break;
             file.text.append(buffer, static_cast<std::size_t>(got));
             if (file.text.size() > static_cast<std::size_t>(kMaxFileSize))
-                file.problem = path + " is over 1 MiB and was not read";
+                file.problem = path + " is over 1\u00a0MiB and was not read";
         }
     }
     close(fd);
@@ -248,7 +248,8 @@ std::string Save(const std::string& path, const std::map<std::string, std::strin
         return old.problem + "; it is left as it is";
     const std::string text = IniWithTopLevelValues(old.text, sets);
     if (text.size() > static_cast<std::size_t>(kMaxFileSize))
-        return "with these settings " + path + " would be over 1 MiB, too large to be read again; it is left as it is";
+        return "with these settings " + path
+            + " would be over 1\u00a0MiB, too large to be read again; it is left as it is";
     return ReplaceFile(directory, name, text, old.exists ? old.mode : DefaultFileMode());
 }
 
@@ -258,6 +259,12 @@ std::string PreferencesFilePath(const char* domain)
 {
     const std::string directory = ConfigDirectory();
     return directory.empty() ? std::string() : directory + "/" + domain + ".conf";
+}
+
+std::string PreferencesReadProblem(const char* domain)
+{
+    const std::string path = PreferencesFilePath(domain);
+    return path.empty() ? std::string() : ReadText(path, true).problem;
 }
 
 void PreferencesSetOverride(const char* key, const std::string& text, const char* domain)

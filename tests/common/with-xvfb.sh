@@ -3,11 +3,12 @@
 # Each run starts its search for a free display at a number of its own: two suites started at the same moment would
 # otherwise both pick :99, and the second would end up drawing on (and then losing) the first one's server.
 # When the program fails, what the server said is shown too (a suite has been seen to lose its server, rarely).
+# $XVFB_SCREEN sets the screen (default 1024x768x24).
 command -v xvfb-run >/dev/null 2>&1 || { echo "skipped: no xvfb-run here (install xvfb to run this suite)"; exit 77; }
 # A developer's Wayland session must not draw the X11 suites' savers natively on the desktop.
 unset WAYLAND_DISPLAY WAYLAND_SOCKET
 log=$(mktemp)
-xvfb-run -e "$log" -a -n $((200 + $$ % 700)) -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
+xvfb-run -e "$log" -a -n $((200 + $$ % 700)) -s "-screen 0 ${XVFB_SCREEN:-1024x768x24} -nolisten tcp" "$@"
 status=$?
 if [ "$status" -ne 0 ] && [ -s "$log" ]; then
   echo "--- the X server said:"

@@ -7,16 +7,26 @@
 #include "hosts/settings-app/SettingsWindow.h"
 #include "hosts/settings-app/ShownSettings.h"
 #include "hosts/settings-app/XScreenSaverList.h"
+#include "saver/Options.h"
+#include "settings/Contrast.h"
 #include "settings/SheetLoader.h"
+#include "settings/SheetSlider.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSlider>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <fstream>
+#include <set>
 
 namespace {
 
@@ -37,7 +47,8 @@ bool WaitForFrames(PreviewWidget& preview, long frames)
 
 // The preview draws the lattice. A change in the sheet shows in it before anything is stored, Cancel takes it back,
 // Save stores it and keeps it. A change another program saves shows within about a second, and in the next sheet;
-// a sheet already open stays as it is and says so. Closing the window stops the view.
+// an open sheet follows it while it has no edits, and with edits stays as it is and says so. Closing the window stops
+// the view.
 TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
 {
     TemporaryConfigHome config;
@@ -90,12 +101,132 @@ TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
     window.optionsButton()->click();
     EXPECT_EQ(preview.view().shadeColorWell->color()->green, 0.4f) << "and in the next sheet";
     config.writePreferences("InkspinShadeLevels=3\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return preview.view().shadeLevelsSlider->intValue() == 3; }, 3000))
+        << "a sheet with no edits follows the file";
+    preview.view().shadeColorWell->setColor({0.2f, 0.9f, 0.3f});
+    config.writePreferences("InkspinShadeLevels=4\n");
     const auto* message = window.sheet()->findChild<QLabel*>("messageLabel");
     EXPECT_TRUE(QTest::qWaitFor([&] { return message->isVisible(); }, 3000)) << "Save would replace it unannounced";
-    EXPECT_EQ(preview.view().shadeColorWell->color()->green, 0.4f);
+    EXPECT_EQ(preview.view().shadeLevelsSlider->intValue(), 3) << "a sheet with edits keeps them";
+    window.sheet()->findChild<QPushButton*>("cancelButton")->click();
 
     window.close();
     EXPECT_FALSE(preview.started()) << "closing the window stops the view";
+}
+
+// The window as a keyboard user and a small screen meet it (this suite runs again at scale factor 2 on 1280x800):
+// it fits the screen's available area with the sheet open and cuts no text; the sheet's first control has focus and
+// Tab stops only on controls; every access key is unique and moves focus to its control; the sheet's controls take
+// their words and ranges from the options table; every text reads at 4.5:1 on light and dark palettes.
+TEST(SettingsWindowTest, FitsTheScreenAndEveryAccessKeyWorks)
+{
+    TemporaryConfigHome config;
+    SheetLoaderInstall();
+    SettingsWindow window;
+    window.resizeWithinScreen({1120, 600});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    window.optionsButton()->click();
+    QDialog& sheet = *window.sheet();
+    QApplication::processEvents();
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.frameGeometry())) << "fits " << screen.width() << "x" << screen.height();
+    EXPECT_LE(sheet.width(), sheet.parentWidget()->width()) << "the sheet scrolls up and down only";
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        EXPECT_TRUE(!button->isVisible() || button->width() >= button->minimumSizeHint().width())
+            << button->text().toStdString();
+    for (SheetSlider* slider : sheet.findChildren<SheetSlider*>())
+        EXPECT_EQ(slider->findChild<QLabel*>()->text(), slider->valueText()) << "a value cut short";
+    EXPECT_EQ(QApplication::focusWidget(), sheet.findChild<QCheckBox*>("backgroundZoomCheckbox")) << "focus starts";
+    for (int tab = 0; tab < 30; ++tab) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_TRUE(QApplication::focusWidget()->isVisible() && !QApplication::focusWidget()->inherits("QScrollArea"));
+    }
+
+    // Access keys: unique in the whole window, and each label's moves focus to its control.
+    std::set<QChar> letters;
+    auto key = [](const QString& text) {
+        const int at = text.indexOf('&');
+        return at < 0 ? QChar() : text[at + 1].toLower();
+    };
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        const auto* button = qobject_cast<QAbstractButton*>(widget);
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const QChar letter = key(button != nullptr ? button->text() : label != nullptr ? label->text() : QString());
+        EXPECT_TRUE(letter.isNull() || !widget->isVisible() || letters.insert(letter).second)
+            << "access key used twice: " << QString(letter).toStdString();
+    }
+    int labelled = 0;
+    for (QLabel* label : sheet.findChildren<QLabel*>()) {
+        if (label->buddy() == nullptr || !label->buddy()->isEnabled())
+            continue;
+        QTest::keyClick(QApplication::focusWidget(), key(label->text()).toLatin1(), Qt::AltModifier);
+        QWidget* control = label->buddy()->focusProxy() != nullptr ? label->buddy()->focusProxy() : label->buddy();
+        EXPECT_EQ(QApplication::focusWidget(), control) << label->text().toStdString();
+        ++labelled;
+        // Its words and range are its row's in the options table.
+        const OptionSpec* option = FindOption(label->buddy()->property("option").toString().toStdString());
+        ASSERT_NE(option, nullptr) << label->text().toStdString();
+        EXPECT_EQ(label->text().toStdString(), std::string(option->label) + ":");
+        if (auto* slider = qobject_cast<SheetSlider*>(label->buddy())) {
+            EXPECT_EQ(std::pair(slider->minimum(), slider->maximum()), std::pair(option->low, option->high));
+        }
+    }
+    EXPECT_EQ(labelled, 10);
+
+    // Every text at 4.5:1 or more, the error message included, on a light and a dark palette.
+    for (const QColor background : {QColor(0xef, 0xef, 0xef), QColor(0x32, 0x32, 0x32)}) {
+        QPalette palette = QApplication::palette();
+        palette.setColor(QPalette::Window, background);
+        palette.setColor(QPalette::WindowText, background.lightnessF() < 0.5 ? Qt::white : Qt::black);
+        sheet.setPalette(palette);
+        dynamic_cast<SheetWindow&>(sheet).showSaveFailure("a test");
+        const auto* message = sheet.findChild<QLabel*>("messageLabel");
+        EXPECT_GE(ContrastRatio(message->palette().color(QPalette::WindowText), background), 4.5);
+        for (QLabel* label : sheet.findChildren<QLabel*>())
+            EXPECT_TRUE(!label->isEnabled()
+                        || ContrastRatio(label->palette().color(QPalette::WindowText), background) >= 4.5);
+    }
+}
+
+// Closing with edits asks first: Cancel keeps the window and the edits, Discard closes and stores nothing, Save
+// stores them and closes. Closing without edits asks nothing. Ctrl+W closes as the close button does.
+TEST(SettingsWindowTest, ClosingWithEditsAsksFirst)
+{
+    TemporaryConfigHome config;
+    config.writePreferences("InkspinShadeLevels=2\n");
+    SheetLoaderInstall();
+    struct Case {
+        QMessageBox::StandardButton answer;
+        bool closed;
+        const char* stored;
+    };
+    for (const Case c : {Case{QMessageBox::Cancel, false, "InkspinShadeLevels=2"},
+                         Case{QMessageBox::Discard, true, "InkspinShadeLevels=2"},
+                         Case{QMessageBox::Save, true, "InkspinShadeLevels=5"}}) {
+        SettingsWindow window;
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        window.optionsButton()->click();
+        dynamic_cast<SheetSlider&>(*window.preview()->view().shadeLevelsSlider).knob()->setValue(5);
+        bool asked = false;
+        QTimer::singleShot(200, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked = true;
+                box->button(c.answer)->click();
+            }
+        });
+        QTest::keyClick(window.sheet(), Qt::Key_W, Qt::ControlModifier);
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(window.isVisible(), !c.closed) << c.stored;
+        EXPECT_NE(ReadFile(config.preferencesFile()).find(c.stored), std::string::npos);
+        if (window.isVisible()) {
+            window.sheet()->findChild<QPushButton*>("cancelButton")->click();
+            EXPECT_TRUE(window.close()) << "no edits: nothing to ask";
+        }
+    }
 }
 
 } // namespace
