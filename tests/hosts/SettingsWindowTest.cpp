@@ -3,6 +3,7 @@
 // Save and go with Cancel; changes to the file show without a restart.
 #include "tests/common/TestEnvironment.h"
 
+#include "hosts/settings-app/FullScreenPreview.h"
 #include "hosts/settings-app/PreviewWidget.h"
 #include "hosts/settings-app/SettingsWindow.h"
 #include "hosts/settings-app/ShownSettings.h"
@@ -109,6 +110,11 @@ TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
     EXPECT_TRUE(QTest::qWaitFor([&] { return message->isVisible(); }, 3000)) << "Save would replace it unannounced";
     EXPECT_EQ(preview.view().shadeLevelsSlider->intValue(), 3) << "a sheet with edits keeps them";
     window.sheet()->findChild<QPushButton*>("cancelButton")->click();
+    std::filesystem::remove(config.preferencesFile());
+    std::filesystem::create_directory(config.preferencesFile()); // a file that will not be read is said at once
+    const auto* problem = window.findChild<QLabel*>("fileProblemLabel");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return problem->isVisible(); }, 3000));
+    EXPECT_TRUE(problem->text().contains("not a regular file")) << problem->text().toStdString();
 
     window.close();
     EXPECT_FALSE(preview.started()) << "closing the window stops the view";
@@ -188,6 +194,44 @@ TEST(SettingsWindowTest, FitsTheScreenAndEveryAccessKeyWorks)
             EXPECT_TRUE(!label->isEnabled()
                         || ContrastRatio(label->palette().color(QPalette::WindowText), background) >= 4.5);
     }
+}
+
+// "Preview full screen" runs the saver itself over the whole screen with the sheet's settings, saved or not, until a
+// key: the picture on the screen is the lattice in the unsaved shade colour, and a key ends the saver.
+TEST(SettingsWindowTest, TheFullScreenPreviewShowsTheUnsavedSettings)
+{
+    TemporaryConfigHome config;
+    const std::string binary = INKSPIN_BINARY;
+    setenv("PATH", (binary.substr(0, binary.rfind('/')) + ":" + getenv("PATH")).c_str(), 1); // found on the PATH
+    SheetLoaderInstall();
+    SettingsWindow window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.optionsButton()->click();
+    const RGBColour green = {0.2f, 0.9f, 0.3f};
+    window.preview()->view().shadeColorWell->setColor({green.r, green.g, green.b});
+    window.findChild<QPushButton*>("fullScreenButton")->click();
+    FullScreenPreview* full = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        full = full != nullptr ? full : qobject_cast<FullScreenPreview*>(widget);
+    ASSERT_NE(full, nullptr);
+    QPointer<FullScreenPreview> alive = full;
+    auto screenPixels = [&] {
+        const QImage image = window.screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB888);
+        std::vector<Pixel> pixels;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2) {
+                const QColor c = image.pixelColor(x, y);
+                pixels.push_back({c.red(), c.green(), c.blue()});
+            }
+        return pixels;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Share(screenPixels(), PixelKind::Shade, green) > 0.05; }, 10000))
+        << "the lattice in the sheet's colour, over the screen";
+    EXPECT_FALSE(std::filesystem::exists(config.preferencesFile())) << "nothing stored for it";
+    QTest::keyClick(full, Qt::Key_Space);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 5000)) << "a key ends it";
+    window.sheet()->findChild<QPushButton*>("cancelButton")->click();
 }
 
 // Closing with edits asks first: Cancel keeps the window and the edits, Discard closes and stores nothing, Save

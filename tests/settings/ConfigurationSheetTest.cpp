@@ -7,10 +7,13 @@
 #include "settings/SheetLoader.h"
 #include "settings/SheetSlider.h"
 
+#include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 
 #include <cmath>
 #include <fstream>
@@ -214,6 +217,19 @@ TEST_F(ConfigurationSheetTest, ColoursArriveAsRGBAndUnconvertibleOnesKeepTheFiel
     dynamic_cast<SheetColorWell&>(*view->backgroundColorWell).pickColor(QColor::fromHsvF(0.3f, 0.0f, 0.5f)); // grey
     dynamic_cast<SheetColorWell&>(*view->outlinesColorWell).pickColor(QColor::fromCmykF(0.0f, 1.0f, 1.0f, 0.0f));
     auto& shade = dynamic_cast<SheetColorWell&>(*view->shadeColorWell);
+    // While the dialog is open, the colour under the pointer is the well's (the preview shows it); Cancel puts the
+    // exact colour back.
+    float whilePicking = 0.0f;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setCurrentColor(Qt::blue);
+        whilePicking = shade.color()->blue;
+        dialog->reject();
+    });
+    shade.click();
+    EXPECT_EQ(whilePicking, 1.0f);
+    EXPECT_EQ(shade.color()->green, 0.85f);
     shade.pickColor(QColor(shade.shownColor().rgb())); // OK in the dialog without a change: the exact value stays
     EXPECT_EQ(shade.color()->green, 0.85f);
     shade.pickColor(QColor()); // no RGB form
