@@ -10,7 +10,7 @@
 #include <QGuiApplication>
 #include <QStandardPaths>
 
-#include <cstdio>
+#include <charconv>
 #include <map>
 #include <string>
 
@@ -25,12 +25,12 @@ QString Program()
     return found.isEmpty() ? QStringLiteral("/usr/libexec/xscreensaver/inkspin") : found;
 }
 
-// A field as the command line reads it back bit for bit: the shortest decimal a float needs.
+// A field as the command line reads it back bit for bit: the shortest decimal that float needs ("0.6").
 std::string Text(float value)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-    return text;
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, error == std::errc() ? end : text);
 }
 
 } // namespace
