@@ -26,7 +26,7 @@ void SheetDialog::showMessage(const QString& text, bool error)
         return;
     label->setText(text);
     // A red that reads at 4.5:1 on this palette's window, light or dark; a notice keeps the palette's text colour.
-    const QColor red = ReadableOn(QColor(0xe0, 0x1b, 0x24), palette().color(QPalette::Window));
+    const QColor red = ErrorRed(palette().color(QPalette::Window));
     label->setStyleSheet(error ? QStringLiteral("color: %1; font-weight: bold;").arg(red.name()) : QString());
     label->setVisible(true);
 }

@@ -188,15 +188,6 @@ std::string HelpLines(OptionGroup group)
     return text;
 }
 
-// The table's default of a host option with a value.
-double HostDefault(HostOption host)
-{
-    for (const OptionSpec& option : Options())
-        if (option.host == host)
-            return option.defaultValue;
-    return 0.0;
-}
-
 } // namespace
 
 bool ParseWindowId(const std::string& text, unsigned long* id)
@@ -234,11 +225,11 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
 {
     CommandLine line;
     const OptionSpec& size = *FindOption("size");
-    line.render.frames = std::lround(HostDefault(HostOption::Frames));
+    line.render.frames = std::lround(FindOption("frames")->defaultValue);
     line.render.width = static_cast<int>(size.defaultParts[0]);
     line.render.height = static_cast<int>(size.defaultParts[1]);
-    line.render.rate = HostDefault(HostOption::Rate);
-    line.delayMicroseconds = std::lround(HostDefault(HostOption::Delay));
+    line.render.rate = FindOption("rate")->defaultValue;
+    line.delayMicroseconds = std::lround(FindOption("delay")->defaultValue);
     bool render = false, root = false, windowId = false, background = false;
     std::string renderOnlyOption, windowOption;
     std::map<std::string, std::string> seen; // option (one dash, the no- of a toggle dropped) -> as spelled

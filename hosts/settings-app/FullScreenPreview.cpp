@@ -1,8 +1,7 @@
 #include "hosts/settings-app/FullScreenPreview.h"
 
-#include "saver/InkspinView.h"
+#include "hosts/settings-app/ShownSettings.h"
 #include "saver/Options.h"
-#include "saver/PreferenceKeys.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -10,7 +9,6 @@
 #include <QGuiApplication>
 #include <QStandardPaths>
 
-#include <charconv>
 #include <map>
 #include <string>
 
@@ -23,14 +21,6 @@ QString Program()
         return beside;
     const QString found = QStandardPaths::findExecutable(QStringLiteral("inkspin"));
     return found.isEmpty() ? QStringLiteral("/usr/libexec/xscreensaver/inkspin") : found;
-}
-
-// A field as the command line reads it back bit for bit: the shortest decimal that float needs ("0.6").
-std::string Text(float value)
-{
-    char text[32];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, error == std::errc() ? end : text);
 }
 
 } // namespace
@@ -73,29 +63,7 @@ FullScreenPreview* FullScreenPreview::Start(const QStringList& settings, QString
 
 QStringList FullScreenPreview::SettingArguments(const InkspinView& view)
 {
-    namespace K = PreferenceKeys;
-    // The fields Save would store (the zoom as the pending choice while one waits for the next frame).
-    const bool pending = view.gSettingsChanged != 0;
-    const std::map<std::string, std::string> values = {
-        {K::kBackgroundEnabled, (pending ? view.gNewZoomBackground : view.gZoomBackground) ? "on" : "off"},
-        {K::kBackgroundScale, Text(pending ? view.gNewBufferScale : view.gBufferScale)},
-        {K::kBackgroundColorRed, Text(view.gBackgroundColor.r)},
-        {K::kBackgroundColorGreen, Text(view.gBackgroundColor.g)},
-        {K::kBackgroundColorBlue, Text(view.gBackgroundColor.b)},
-        {K::kOutlinesColorRed, Text(view.gOutlineColor.r)},
-        {K::kOutlinesColorGreen, Text(view.gOutlineColor.g)},
-        {K::kOutlinesColorBlue, Text(view.gOutlineColor.b)},
-        {K::kOutlinesWidth, Text(view.gOutlineWidth)},
-        {K::kOutlinesEnabled, view.gDrawOutlines ? "on" : "off"},
-        {K::kShadeColorRed, Text(view.gShadeColor.r)},
-        {K::kShadeColorGreen, Text(view.gShadeColor.g)},
-        {K::kShadeColorBlue, Text(view.gShadeColor.b)},
-        {K::kShadeStartPosition, std::to_string(view.gShadeStartPosition)},
-        {K::kShadeEndPosition, std::to_string(view.gShadeEndPosition)},
-        {K::kShadeStartIntensity, Text(view.gShadeStartIntensity)},
-        {K::kShadeEndIntensity, Text(view.gShadeEndIntensity)},
-        {K::kShadeLevels, std::to_string(view.gShadeLevels)},
-    };
+    const std::map<std::string, std::string> values = ShownTexts(view);
     QStringList arguments;
     for (const OptionSpec& option : Options()) {
         if (option.group != OptionGroup::Setting)
@@ -103,7 +71,7 @@ QStringList FullScreenPreview::SettingArguments(const InkspinView& view)
         const QString name = QStringLiteral("--") + QString::fromUtf8(option.name);
         const std::string& first = values.at(option.keys[0]);
         if (option.kind == OptionKind::Toggle)
-            arguments << (first == "on" ? name : QStringLiteral("--no-") + QString::fromUtf8(option.name));
+            arguments << (first == "true" ? name : QStringLiteral("--no-") + QString::fromUtf8(option.name));
         else if (option.kind == OptionKind::Colour)
             arguments << name
                       << QString::fromStdString(first + "," + values.at(option.keys[1]) + ","

@@ -205,7 +205,7 @@ void SettingsWindow::showFileProblem()
     fileProblem_->setText(tr("The saved settings are not read: %1. The defaults show, and Save will fail until the "
                              "file is a readable one again.")
                               .arg(QString::fromStdString(problem)));
-    const QColor red = ReadableOn(QColor(0xe0, 0x1b, 0x24), palette().color(QPalette::Window));
+    const QColor red = ErrorRed(palette().color(QPalette::Window));
     fileProblem_->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(red.name()));
 }
 

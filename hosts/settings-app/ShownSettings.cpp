@@ -1,6 +1,9 @@
 #include "hosts/settings-app/ShownSettings.h"
 
+#include "saver/PreferenceKeys.h"
+
 #include <bit>
+#include <charconv>
 #include <type_traits>
 
 namespace {
@@ -23,6 +26,27 @@ void EachField(View& view, Visit&& visit)
     visit(view.gShadeStartIntensity);
     visit(view.gShadeEndIntensity);
     visit(view.gShadeLevels);
+}
+
+// The preference keys of the fields, in EachField's order.
+namespace K = PreferenceKeys;
+const char* const kKeys[18] = {
+    K::kBackgroundEnabled,   K::kBackgroundScale,
+    K::kBackgroundColorRed,  K::kBackgroundColorGreen, K::kBackgroundColorBlue,
+    K::kOutlinesColorRed,    K::kOutlinesColorGreen,   K::kOutlinesColorBlue,
+    K::kShadeColorRed,       K::kShadeColorGreen,      K::kShadeColorBlue,
+    K::kOutlinesWidth,       K::kOutlinesEnabled,      K::kShadeStartPosition,
+    K::kShadeEndPosition,    K::kShadeStartIntensity,  K::kShadeEndIntensity,
+    K::kShadeLevels,
+};
+
+std::string Text(std::uint8_t flag) { return flag != 0 ? "true" : "false"; }
+std::string Text(std::int32_t whole) { return std::to_string(whole); }
+std::string Text(float value) // the shortest text that reads back bit for bit, as the store writes it
+{
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, error == std::errc() ? end : text);
 }
 
 template <typename T>
@@ -62,6 +86,18 @@ ShownSettings StoredSettings()
     InkspinView stored;
     stored.loadPrefs();
     return ShownBy(stored); // a load fills the live zoom fields, with nothing pending
+}
+
+std::map<std::string, std::string> ShownTexts(const InkspinView& view)
+{
+    const ShownSettings shown = ShownBy(view);
+    std::map<std::string, std::string> texts;
+    std::size_t i = 0;
+    EachField(view, [&](const auto& field) {
+        texts[kKeys[i]] = Text(FromBits<std::remove_cvref_t<decltype(field)>>(shown.bits[i]));
+        ++i;
+    });
+    return texts;
 }
 
 void Show(InkspinView& view, const ShownSettings& settings)

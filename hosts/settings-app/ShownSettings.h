@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <string>
 
 // The values bit for bit (a NaN typed into the file equals itself here); the zoom as the view's pending choice while
 // a change waits for its next frame, else as it is live.
@@ -17,5 +19,7 @@ struct ShownSettings {
 ShownSettings ShownBy(const InkspinView& view);
 // What the preferences file holds now, as a new view would load it.
 ShownSettings StoredSettings();
+// The same, a preference key each with its value as the preferences file writes it ("true", "0.6", "4").
+std::map<std::string, std::string> ShownTexts(const InkspinView& view);
 // Puts `settings` back into the view's fields, with the flags that make its next frame apply them.
 void Show(InkspinView& view, const ShownSettings& settings);
