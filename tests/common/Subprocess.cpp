@@ -89,6 +89,15 @@ void ExpectOneLineError(const ProcessResult& result, int status, const std::stri
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << "one line: " << result.err;
 }
 
+void ExpectQuietEnd(BackgroundProcess& process, int status, int signal, double seconds)
+{
+    if (signal != 0)
+        process.signal(signal);
+    const ProcessResult result = process.wait(seconds);
+    EXPECT_EQ(result.status, status) << result.err;
+    EXPECT_EQ(result.err, "");
+}
+
 long CpuTicks(int pid)
 {
     const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");

@@ -35,6 +35,8 @@ private:
 
 // Expects the program to have ended with `status` and one line on stderr that mentions `named`.
 void ExpectOneLineError(const ProcessResult& result, int status, const std::string& named);
+// Sends `signal` (none when 0), then expects the program to end within `seconds` with `status` and not a word.
+void ExpectQuietEnd(BackgroundProcess& process, int status, int signal = 0, double seconds = 5.0);
 
 // The processor time the process has used so far, user and system, in clock ticks (from /proc).
 long CpuTicks(int pid);

@@ -169,13 +169,4 @@ TEST_F(RenderCommandTest, FullDiskAndHugeSizesFailCleanly)
     }
 }
 
-TEST_F(RenderCommandTest, HelpAndVersion)
-{
-    const ProcessResult help = inkspin({"--help"}), version = inkspin({"-version"});
-    EXPECT_EQ(help.status + version.status, 0);
-    for (const char* said : {"--render DIR", "inkspin-settings"})
-        EXPECT_NE(help.out.find(said), std::string::npos) << said;
-    EXPECT_EQ(version.out.rfind("inkspin ", 0), 0u);
-}
-
 } // namespace

@@ -31,15 +31,17 @@
 
 namespace {
 
-std::vector<Pixel> Pixels(PreviewWidget& preview)
+// Every `step`th pixel of every `step`th row.
+std::vector<Pixel> Pixels(const QImage& image, int step = 1)
 {
-    const QImage image = preview.grabFramebuffer().convertToFormat(QImage::Format_RGB888);
     std::vector<Pixel> pixels;
-    for (int y = 0; y < image.height(); ++y)
-        for (const uchar* p = image.constScanLine(y); p < image.constScanLine(y) + 3 * image.width(); p += 3)
-            pixels.push_back({p[0], p[1], p[2]});
+    for (int y = 0; y < image.height(); y += step)
+        for (int x = 0; x < image.width(); x += step)
+            pixels.push_back({qRed(image.pixel(x, y)), qGreen(image.pixel(x, y)), qBlue(image.pixel(x, y))});
     return pixels;
 }
+
+std::vector<Pixel> Pixels(PreviewWidget& preview) { return Pixels(preview.grabFramebuffer()); }
 
 bool WaitForFrames(PreviewWidget& preview, long frames)
 {
@@ -213,16 +215,7 @@ TEST(SettingsWindowTest, TheFullScreenPreviewShowsTheUnsavedSettings)
         full = full != nullptr ? full : qobject_cast<FullScreenPreview*>(widget);
     ASSERT_NE(full, nullptr);
     QPointer<FullScreenPreview> alive = full;
-    auto screenPixels = [&] {
-        const QImage image = window.screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB888);
-        std::vector<Pixel> pixels;
-        for (int y = 0; y < image.height(); y += 2)
-            for (int x = 0; x < image.width(); x += 2) {
-                const QColor c = image.pixelColor(x, y);
-                pixels.push_back({c.red(), c.green(), c.blue()});
-            }
-        return pixels;
-    };
+    auto screenPixels = [&] { return Pixels(window.screen()->grabWindow(0).toImage(), 2); };
     EXPECT_TRUE(QTest::qWaitFor([&] { return Share(screenPixels(), PixelKind::Shade, green) > 0.05; }, 10000))
         << "the lattice in the sheet's colour, over the screen";
     EXPECT_FALSE(std::filesystem::exists(config.preferencesFile())) << "nothing stored for it";

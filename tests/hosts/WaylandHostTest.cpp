@@ -138,15 +138,6 @@ protected:
             saver.wait(3.0);
         }
     }
-    // Expects the saver to end (after `signal`, when one is given) with `status` and not a word.
-    void expectEnd(BackgroundProcess& saver, int status, int signal = 0)
-    {
-        if (signal != 0)
-            saver.signal(signal);
-        const ProcessResult result = saver.wait(5.0);
-        EXPECT_EQ(result.status, status);
-        EXPECT_EQ(result.err, "");
-    }
 
     fs::path runtime, socket;
     std::string display;
@@ -173,7 +164,7 @@ TEST_F(WaylandHostTest, CoversEveryOutputAtItsScaleUntilThePointerMoves)
     pointer({"move", "2", "2"}); // a drift of under 8 pixels is not the user
     EXPECT_TRUE(saver->running());
     inputUntilItEnds(*saver, [&] { pointer({"move", "30", "30"}); });
-    expectEnd(*saver, 0);
+    ExpectQuietEnd(*saver, 0);
 }
 
 TEST_F(WaylandHostTest, KeysAndClicksEndTheScreenSaverButNotTheWallpaper)
@@ -204,7 +195,7 @@ TEST_F(WaylandHostTest, KeysAndClicksEndTheScreenSaverButNotTheWallpaper)
             input();
             usleep(500000); // time enough for the input to end it, were it to
         }
-        expectEnd(*saver, row.ends ? 0 : 128 + SIGTERM, row.ends ? 0 : SIGTERM);
+        ExpectQuietEnd(*saver, row.ends ? 0 : 128 + SIGTERM, row.ends ? 0 : SIGTERM);
     }
 }
 
@@ -222,8 +213,8 @@ TEST_F(WaylandHostTest, TheWallpaperDrawsBeneathTheOwnWindowWhichQEnds)
     EXPECT_TRUE(covered(waitFor("HEADLESS-1", covered)));
     EXPECT_NE(tool({"/usr/bin/swaymsg", "-t", "get_tree"}).out.find("\"app_id\": \"inkspin\""), std::string::npos);
     inputUntilItEnds(*window, [&] { ASSERT_EQ(tool({"/usr/bin/wtype", "-s", "300", "q"}).status, 0); });
-    expectEnd(*window, 0);
-    expectEnd(*wallpaper, 128 + SIGINT, SIGINT);
+    ExpectQuietEnd(*window, 0);
+    ExpectQuietEnd(*wallpaper, 128 + SIGINT, SIGINT);
 }
 
 // --delay reaches every surface's frame schedule (counted as the frame callbacks the saver asks for, in libwayland's
@@ -250,7 +241,7 @@ TEST_F(WaylandHostTest, TheDelaySpacesTheFramesOfEveryOutputAndTheRateShows)
     EXPECT_LE(frames() - before, 2u * 2 * 10 + 2) << "two outputs, two seconds, ten frames a second";
     EXPECT_GT(frames(), before) << "it draws";
     saver.signal(SIGTERM);
-    EXPECT_EQ(saver.wait(5.0).status, 128 + SIGTERM);
+    EXPECT_EQ(saver.wait(5.0).status, 128 + SIGTERM); // its stderr is the trace
 }
 
 TEST_F(WaylandHostTest, ACompositorThatGoesAwayEndsItWithOneLine)
@@ -291,10 +282,7 @@ TEST(WaylandWithoutLayerShellTest, TheScreenSaverGoesFullscreenAndTheWallpaperSa
     const long before = CpuTicks(saver.pid());
     usleep(3000000);
     EXPECT_GT(CpuTicks(saver.pid()) - before, 50) << "no frames drawn in 3 s"; // 0.5 s of processor time at least
-    saver.signal(SIGTERM);
-    const ProcessResult result = saver.wait(5.0);
-    EXPECT_EQ(result.status, 128 + SIGTERM);
-    EXPECT_EQ(result.err, "");
+    ExpectQuietEnd(saver, 128 + SIGTERM, SIGTERM);
     fs::remove_all(runtime); // weston ends with its process object
 }
 
