@@ -263,10 +263,6 @@ TEST(SettingsWindowTest, ClosingWithEditsAsksFirst)
     }
 }
 
-} // namespace
-
-namespace {
-
 // What the window puts back (Cancel, a file that changed) carries all eighteen settings: a view shown what a view
 // loaded from a file with every value off its default saves that file again.
 TEST(ShownSettingsTest, AllEighteenComeBack)

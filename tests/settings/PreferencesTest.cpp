@@ -281,31 +281,6 @@ TEST(IniTextTest, ReadsTopLevelValuesAsQSettingsDoes)
     }
 }
 
-TEST_F(PreferencesTest, ConcurrentSavesEndAsOneCompleteSet)
-{
-    pid_t children[3];
-    for (int w = 0; w < 3; ++w) {
-        if ((children[w] = fork()) == 0) {
-            InkspinView view;
-            const float mark = 0.125f * float(w + 1);
-            view.gNewBufferScale = view.gOutlineWidth = view.gShadeStartIntensity = view.gShadeEndIntensity = mark;
-            view.gBackgroundColor = view.gOutlineColor = view.gShadeColor = {mark, mark, mark};
-            view.gShadeLevels = view.gShadeStartPosition = view.gShadeEndPosition = w + 1;
-            for (int i = 0; i < 40; ++i)
-                view.savePrefs();
-            _exit(0);
-        }
-    }
-    for (pid_t child : children)
-        waitpid(child, nullptr, 0);
-    auto view = LoadedView();
-    const float mark = 0.125f * float(view->gShadeLevels);
-    for (float value : {view->gBufferScale, view->gOutlineWidth, view->gShadeStartIntensity, view->gShadeEndIntensity,
-                        view->gBackgroundColor.r, view->gOutlineColor.g, view->gShadeColor.b})
-        EXPECT_EQ(value, mark);
-    EXPECT_EQ(view->gShadeEndPosition, view->gShadeLevels);
-}
-
 TEST_F(PreferencesTest, NoHomeMeansAnEmptyStoreThatSavesNothing)
 {
     EXPECT_EQ(InChild([this] {
