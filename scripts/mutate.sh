@@ -56,7 +56,8 @@ fi
 missed=0 broken=0
 for i in "${selected[@]}"; do
   file="$root/${files[i]}"
-  found=$(FIND=${finds[i]} perl -0777 -ne 'print scalar(() = /\Q$ENV{FIND}\E/g)' "$file" 2>/dev/null || echo 0)
+  find=${finds[i]//\\n/$'\n'} replace=${replaces[i]//\\n/$'\n'} # \n: a line break
+  found=$(FIND=$find perl -0777 -ne 'print scalar(() = /\Q$ENV{FIND}\E/g)' "$file" 2>/dev/null || echo 0)
   if [[ $found != 1 ]]; then
     echo "  BROKEN  ${whats[i]}: the text is in ${files[i]} $found times, not once"
     broken=$((broken + 1))
@@ -64,7 +65,7 @@ for i in "${selected[@]}"; do
   fi
   cp "$file" "$saved"
   planted=$file
-  FIND=${finds[i]} REPLACE=${replaces[i]} perl -0777 -pi -e 's/\Q$ENV{FIND}\E/$ENV{REPLACE}/' "$file"
+  FIND=$find REPLACE=$replace perl -0777 -pi -e 's/\Q$ENV{FIND}\E/$ENV{REPLACE}/' "$file"
   if ! cmake --build "$build" -j 2 >/dev/null 2>&1; then
     echo "  BROKEN  ${whats[i]}: does not build"
     broken=$((broken + 1))
