@@ -39,12 +39,9 @@ protected:
             ASSERT_EQ(chown(runtime.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
             argv = {"/usr/sbin/runuser", "-u", "nobody", "--"};
         }
-        for (const std::string& word : {std::string("/usr/bin/env"), std::string("-i"), "HOME=" + runtime.string(),
-                                        "XDG_RUNTIME_DIR=" + runtime.string(), std::string("WLR_BACKENDS=headless"),
-                                        std::string("WLR_RENDERER=pixman"), std::string("WLR_LIBINPUT_NO_DEVICES=1"),
-                                        std::string("PATH=/usr/bin:/bin"), std::string("/usr/bin/sway"),
-                                        std::string("-c"), (runtime / "config").string()})
-            argv.push_back(word);
+        argv.insert(argv.end(), {"/usr/bin/env", "-i", "HOME=" + runtime.string(), "XDG_RUNTIME_DIR=" + runtime.string(),
+                                 "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1",
+                                 "PATH=/usr/bin:/bin", "/usr/bin/sway", "-c", (runtime / "config").string()});
         sway = std::make_unique<BackgroundProcess>(argv);
         for (int i = 0; i < 100 && (socket.empty() || display.empty()); ++i) {
             usleep(100000);

@@ -46,9 +46,9 @@ protected:
     std::unique_ptr<BackgroundProcess> inkspin(std::vector<std::string> arguments, std::string screenSaverWindow = "")
     {
         // A window named by its caller means X11 even in a Wayland session (XWayland's clients run it so).
-        const bool named = !screenSaverWindow.empty()
-            || std::find(arguments.begin(), arguments.end(), "-window-id") != arguments.end()
-            || std::find(arguments.begin(), arguments.end(), "--window-id") != arguments.end();
+        const bool named = !screenSaverWindow.empty() || std::ranges::any_of(arguments, [](const std::string& a) {
+            return a == "-window-id" || a == "--window-id";
+        });
         arguments.insert(arguments.begin(), INKSPIN_BINARY);
         return std::make_unique<BackgroundProcess>(
             arguments, std::vector<std::string>{"XSCREENSAVER_WINDOW=" + screenSaverWindow,

@@ -76,9 +76,8 @@ protected:
     std::vector<std::string> command(std::vector<std::string> argv) const
     {
         std::vector<std::string> full = asUser;
-        for (const std::string& word : {std::string("/usr/bin/env"), std::string("-i"), "HOME=" + (root / "home").string(),
-                                        "DISPLAY=" + display, "PATH=" + (root / "bin").string() + ":/usr/bin:/bin"})
-            full.push_back(word);
+        full.insert(full.end(), {"/usr/bin/env", "-i", "HOME=" + (root / "home").string(), "DISPLAY=" + display,
+                                 "PATH=" + (root / "bin").string() + ":/usr/bin:/bin"});
         // The sanitized build's settings reach its inkspin through the daemon, as in every other test.
         for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "LD_PRELOAD"})
             if (const char* value = std::getenv(name))

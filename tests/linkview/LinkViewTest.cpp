@@ -82,23 +82,6 @@ TEST_F(LinkViewTest, ClickInsideOpensOnceRedWhileHeldBlueAfter)
     EXPECT_EQ(InkOf(view).red, 0);
 }
 
-TEST_F(LinkViewTest, NoStringDrawsNothingAndALongOneStartsLeftOfTheView)
-{
-    view.setURLString(std::nullopt);
-    const Ink ink = InkOf(view);
-    EXPECT_EQ(ink.red + ink.blue, 0);
-    EXPECT_TRUE(view.cursorRect().isEmpty());
-    QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(290, 20));
-    EXPECT_FALSE(view.mouseIsDown());
-    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(290, 20));
-    EXPECT_TRUE(catcher.opened.isEmpty());
-
-    view.setURLString("https://example.org/" + std::string(200, 'x'));
-    EXPECT_TRUE(view.hasHandCursor()) << "the embedded hand image is missing";
-    EXPECT_LT(view.cursorRect().left(), 0);
-    EXPECT_EQ(view.cursorRect().right(), view.width() - 1);
-}
-
 // The keyboard reaches the link (Tab after the sheet's last button) and Enter opens it; on a dark window the link
 // is a light blue that reads there, not pure blue.
 TEST_F(LinkViewTest, TabReachesItEnterOpensItAndDarkWindowsGetALightTint)
