@@ -8,7 +8,9 @@ command -v xvfb-run >/dev/null 2>&1 || { echo "skipped: no xvfb-run here (instal
 # A developer's Wayland session must not draw the X11 suites' savers natively on the desktop.
 unset WAYLAND_DISPLAY WAYLAND_SOCKET
 log=$(mktemp)
-xvfb-run -e "$log" -a -n $((200 + $$ % 700)) -s "-screen 0 ${XVFB_SCREEN:-1024x768x24} -nolisten tcp" "$@"
+# -noreset: the server would otherwise reset whenever its last client leaves (a test's end, when its saver has
+# ended too), and a connection made during the reset is refused.
+xvfb-run -e "$log" -a -n $((200 + $$ % 700)) -s "-screen 0 ${XVFB_SCREEN:-1024x768x24} -nolisten tcp -noreset" "$@"
 status=$?
 if [ "$status" -ne 0 ] && [ -s "$log" ]; then
   echo "--- the X server said:"
