@@ -39,9 +39,10 @@ protected:
             ASSERT_EQ(chown(runtime.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
             argv = {"/usr/sbin/runuser", "-u", "nobody", "--"};
         }
-        argv.insert(argv.end(), {"/usr/bin/env", "-i", "HOME=" + runtime.string(), "XDG_RUNTIME_DIR=" + runtime.string(),
-                                 "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1",
-                                 "PATH=/usr/bin:/bin", "/usr/bin/sway", "-c", (runtime / "config").string()});
+        argv.insert(argv.end(), {"/usr/bin/env", "-i", "HOME=" + runtime.string(),
+                                 "XDG_RUNTIME_DIR=" + runtime.string(), "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
+                                 "WLR_LIBINPUT_NO_DEVICES=1", "PATH=/usr/bin:/bin", "/usr/bin/sway", "-c",
+                                 (runtime / "config").string()});
         sway = std::make_unique<BackgroundProcess>(argv);
         for (int i = 0; i < 100 && (socket.empty() || display.empty()); ++i) {
             usleep(100000);
