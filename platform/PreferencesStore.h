@@ -29,6 +29,12 @@ std::optional<bool> PreferencesCopyBool(const char* key, const char* domain);
 std::optional<float> PreferencesCopyFloat(const char* key, const char* domain);
 std::optional<std::int32_t> PreferencesCopyInt(const char* key, const char* domain);
 
+// The text a set writes for a boolean ("true", "false") and for a float (the shortest that reads back bit for bit).
+// Whoever hands the saver settings as text (the command line, the settings window's full-screen preview) writes them
+// so too, and gets back exactly what the store would.
+std::string PreferencesBoolText(bool value);
+std::string PreferencesFloatText(float value);
+
 void PreferencesSetBool(const char* key, bool value, const char* domain);
 void PreferencesSetFloat(const char* key, float value, const char* domain);
 void PreferencesSetInt(const char* key, std::int32_t value, const char* domain);

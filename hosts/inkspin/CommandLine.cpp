@@ -1,5 +1,6 @@
 #include "hosts/inkspin/CommandLine.h"
 
+#include "platform/PreferencesStore.h"
 #include "support/text/Printable.h"
 
 #include <cctype>
@@ -70,14 +71,6 @@ bool ParseColour(const std::string& text, float rgb[3])
     return true;
 }
 
-// As the preferences store writes a float: the shortest text that reads back bit for bit.
-std::string FloatText(float value)
-{
-    char text[32];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, error == std::errc() ? end : text);
-}
-
 // Takes the value of an option that has one into `line`: a setting's into its keys, a host option's into its field.
 // False, with the reason, when the text is not a value of the option's kind and range.
 bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::string& text, CommandLine* line,
@@ -96,7 +89,7 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
         if (option.host == HostOption::Rate)
             line->render.rate = decimal;
         else
-            line->settings.emplace_back(option.keys[0], FloatText(static_cast<float>(decimal)));
+            line->settings.emplace_back(option.keys[0], PreferencesFloatText(static_cast<float>(decimal)));
         return true;
     case Whole:
         if (!ParseWhole(text, option, &whole)) {
@@ -116,7 +109,7 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
             return false;
         }
         for (int i = 0; i < 3; ++i)
-            line->settings.emplace_back(option.keys[i], FloatText(rgb[i]));
+            line->settings.emplace_back(option.keys[i], PreferencesFloatText(rgb[i]));
         return true;
     case Size:
         if (!ParseSize(text, option, &line->render.width, &line->render.height)) {

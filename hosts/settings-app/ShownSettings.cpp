@@ -1,9 +1,9 @@
 #include "hosts/settings-app/ShownSettings.h"
 
+#include "platform/PreferencesStore.h"
 #include "saver/PreferenceKeys.h"
 
 #include <bit>
-#include <charconv>
 #include <type_traits>
 
 namespace {
@@ -40,14 +40,9 @@ const char* const kKeys[18] = {
     K::kShadeLevels,
 };
 
-std::string Text(std::uint8_t flag) { return flag != 0 ? "true" : "false"; }
+std::string Text(std::uint8_t flag) { return PreferencesBoolText(flag != 0); }
 std::string Text(std::int32_t whole) { return std::to_string(whole); }
-std::string Text(float value) // the shortest text that reads back bit for bit, as the store writes it
-{
-    char text[32];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, error == std::errc() ? end : text);
-}
+std::string Text(float value) { return PreferencesFloatText(value); }
 
 template <typename T>
 std::uint32_t Bits(T value)

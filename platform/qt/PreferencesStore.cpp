@@ -301,12 +301,19 @@ std::optional<std::int32_t> PreferencesCopyInt(const char* key, const char* doma
     return text ? ParseWhole<std::int32_t>(*text) : std::nullopt;
 }
 
+std::string PreferencesBoolText(bool value) { return value ? "true" : "false"; }
+
+std::string PreferencesFloatText(float value) { return Format(value); }
+
 void PreferencesSetBool(const char* key, bool value, const char* domain)
 {
-    SetText(key, value ? "true" : "false", domain);
+    SetText(key, PreferencesBoolText(value), domain);
 }
 
-void PreferencesSetFloat(const char* key, float value, const char* domain) { SetText(key, Format(value), domain); }
+void PreferencesSetFloat(const char* key, float value, const char* domain)
+{
+    SetText(key, PreferencesFloatText(value), domain);
+}
 
 void PreferencesSetInt(const char* key, std::int32_t value, const char* domain) { SetText(key, Format(value), domain); }
 
