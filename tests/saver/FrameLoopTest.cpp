@@ -1,6 +1,5 @@
 // The view's life cycle and frame loop on a real headless context and a clock the test moves: whole ticks, clock
-// jumps, releasing what a start took, failed starts, sizes, and values no slider gives. What frames look like is
-// the golden frames' business (tests/hosts/GoldenFrameTest.cpp).
+// jumps, releasing what a start took, failed starts. What frames look like is the golden frames' business.
 #include "tests/common/TestEnvironment.h"
 
 #include "platform/FrameRateOverlay.h"
@@ -13,7 +12,6 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -130,39 +128,6 @@ TEST_F(FrameLoopTest, SevenSimulatedDaysStayFinite)
     }
     EXPECT_TRUE(view->gIsInitialized);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "every matrix pushed is popped: no stack overflows";
-}
-
-// A zero side counts as 1, so the start-up projection stays finite.
-TEST_F(FrameLoopTest, AZeroSideKeepsTheProjectionFinite)
-{
-    for (const auto& [width, height] : {std::pair{0, 200}, std::pair{320, 0}}) {
-        auto view = startView(width, height, [](InkspinView& v) { v.gZoomBackground = 0; });
-        float projection[16];
-        glGetFloatv(GL_PROJECTION_MATRIX, projection);
-        const double f = 1.0 / std::tan(45.0 / 2.0 * std::numbers::pi / 180.0);
-        const double aspect = std::max(width, 1) / double(std::max(height, 1));
-        EXPECT_NEAR(projection[0], f / aspect, 1e-5 * f / aspect) << width << "x" << height;
-    }
-}
-
-TEST_F(FrameLoopTest, HandEditedValuesDrawSomethingDefined)
-{
-    for (float factor : {NAN, INFINITY, 1e30f, -3.0f}) {
-        auto view = startView(64, 48, [](InkspinView& v) {
-            v.gShadeColor = {NAN, 0.5f, INFINITY};
-            v.gOutlineColor = {NAN, NAN, NAN};
-            v.gOutlineWidth = NAN;
-            v.gBackgroundColor = {-1.0f, 2.0f, NAN};
-        });
-        view->gBufferScale = factor;
-        frame(*view, 1);
-        frame(*view, 1);
-        EXPECT_TRUE(view->gIsInitialized);
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        const Pixel corner = pixels()[0];
-        EXPECT_EQ(corner.r + corner.b, 0) << "the background clamps, NaN counting as 0";
-        view->stopAnimation();
-    }
 }
 
 } // namespace
