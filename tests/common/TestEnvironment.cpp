@@ -8,8 +8,6 @@
 #include <fstream>
 #include <iterator>
 
-#include <unistd.h>
-
 std::string ReadFile(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);

