@@ -242,17 +242,32 @@ void SettingsWindow::previewFullScreen()
 
 void SettingsWindow::useInXScreenSaver()
 {
+    const QString title = tr("Use in XScreenSaver");
     const auto answer = QMessageBox::question(
-        this, tr("Use in XScreenSaver"),
-        tr("Inkspin will be added to XScreenSaver's list of screen savers. Should XScreenSaver show Inkspin alone?"),
+        this, title,
+        tr("Inkspin will be in XScreenSaver's list of screen savers. Should XScreenSaver show Inkspin alone? (No: "
+           "XScreenSaver picks one of its screen savers at random each time.)"),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::Cancel)
         return;
+    ListRequest request;
+    request.mode = answer == QMessageBox::Yes ? ListMode::Alone : ListMode::AmongOthers;
     std::string message;
-    if (UseInXScreenSaver(answer == QMessageBox::Yes, &message))
-        QMessageBox::information(this, tr("Use in XScreenSaver"), QString::fromStdString(message) + ".");
+    ListChange change;
+    bool done = UseInXScreenSaver(request, &message, &change);
+    if (done && !change.elsewhere.empty()
+        && QMessageBox::question(this, title,
+                                 tr("XScreenSaver's list runs Inkspin from %1, not the one installed with this "
+                                    "window. Run the installed one instead?")
+                                     .arg(QString::fromStdString(change.elsewhere)))
+            == QMessageBox::Yes) {
+        request.useInstalled = true;
+        done = UseInXScreenSaver(request, &message, &change);
+    }
+    if (done)
+        QMessageBox::information(this, title, QString::fromStdString(message) + ".");
     else
-        QMessageBox::warning(this, tr("Use in XScreenSaver"), tr("Not done: ") + QString::fromStdString(message));
+        QMessageBox::warning(this, title, tr("Not done: ") + QString::fromStdString(message));
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event)

@@ -1,193 +1,315 @@
 #include "hosts/settings-app/XScreenSaverList.h"
 
+#include "hosts/settings-app/XScreenSaverFile.h"
 #include "support/files/ReplaceFile.h"
+#include "support/text/Printable.h"
 
+#include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cstring>
+#include <map>
 #include <vector>
+
+const char* const kHandLine = "  GL: inkspin --root \\n\\";
 
 namespace {
 
 // What XScreenSaver runs it as: its GL hacks are marked so, and `--root` makes a hack draw on the screen it is given.
-constexpr const char* kEntryLine = "  GL: \t\t\t\tinkspin --root\t\t\t\t    \\n";
+// The padding lines it up with the entries XScreenSaver writes itself.
+constexpr const char* kEntry = "  GL: \t\t\t\tinkspin --root\t\t\t\t    ";
 
-std::vector<std::string> Lines(const std::string& text)
+// Past this a file is no ~/.xscreensaver (XScreenSaver's own is about 10 KB).
+constexpr std::size_t kMaxFileSize = 1 << 20;
+
+bool RunsInkspin(const XScreenSaverEntry& entry)
 {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+    const std::size_t slash = entry.command.rfind('/');
+    return entry.command.substr(slash == std::string::npos ? 0 : slash + 1) == "inkspin";
 }
 
-bool Continues(const std::string& line) { return !line.empty() && line.back() == '\\'; }
+bool Same(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
-bool StartsResource(const std::string& line, const std::string& name)
+// Where the character `i` of a line's reading ends in the text: after its escape's two characters, or its one.
+std::size_t RawEnd(const std::string& text, const XResourceLine& line, std::size_t i)
 {
-    const std::size_t first = line.find_first_not_of(" \t");
-    return first != std::string::npos && line.compare(first, name.size() + 1, name + ":") == 0;
+    const std::size_t at = line.offsetOf[i];
+    return text[at] == '\\' ? at + 2 : at + 1;
 }
 
-// The lines [first, last] of the resource `name`'s value (a backslash at a line's end continues it); false if none.
-bool FindResource(const std::vector<std::string>& lines, const std::string& name, std::size_t* first,
-                  std::size_t* last)
+// The text ended so that a line added after it stands on its own (not joined to a line that continues).
+std::string Closed(std::string text)
 {
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (StartsResource(lines[i], name)) {
-            *first = *last = i;
-            while (Continues(lines[*last]) && *last + 1 < lines.size())
-                ++*last;
-            return true;
-        }
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    const std::vector<XResourceLine> lines = ReadXResources(text);
+    if (!lines.empty() && lines.back().endedByText)
+        text += '\n';
+    return text;
+}
+
+std::string Value(const std::vector<XResourceLine>& lines, const std::string& key, const std::string& otherwise)
+{
+    const int at = FindXResource(lines, key);
+    return at < 0 ? otherwise : lines[static_cast<std::size_t>(at)].value;
+}
+
+// `key` set to `value` where the daemon reads it (its last line), or added at the end.
+std::string WithResource(const std::string& text, const std::string& key, const std::string& value)
+{
+    const std::vector<XResourceLine> lines = ReadXResources(text);
+    const int at = FindXResource(lines, key);
+    const std::string line = key + ":\t\t" + value + "\n";
+    if (at < 0)
+        return Closed(text) + line;
+    const XResourceLine& old = lines[static_cast<std::size_t>(at)];
+    if (old.value == value)
+        return text;
+    return text.substr(0, old.begin) + line + text.substr(old.end);
+}
+
+// The value the daemon keeps for every key but those named.
+std::map<std::string, std::string> Others(const std::vector<XResourceLine>& lines)
+{
+    std::map<std::string, std::string> values;
+    for (const XResourceLine& line : lines) {
+        std::string key = line.key;
+        for (char& c : key)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!key.empty() && key != "programs" && key != "mode" && key != "selected")
+            values[key] = line.value;
     }
-    return false;
+    return values;
 }
 
-// The entries of a `programs:` value, as XScreenSaver splits it: at each "\n", blank ones skipped.
-std::vector<std::string> Entries(const std::vector<std::string>& lines, std::size_t first, std::size_t last)
+std::string EntryText(const std::string& value, const XScreenSaverEntry& entry)
 {
-    std::string value;
-    for (std::size_t i = first; i <= last; ++i) {
-        std::string line = i == first ? lines[i].substr(lines[i].find(':') + 1) : lines[i];
-        if (Continues(line))
-            line.pop_back();
-        value += line;
-    }
-    std::vector<std::string> entries;
-    for (std::size_t start = 0; start <= value.size();) {
-        std::size_t end = value.find("\\n", start);
-        if (end == std::string::npos)
-            end = value.size();
-        const std::string entry = value.substr(start, end - start);
-        if (entry.find_first_not_of(" \t") != std::string::npos)
-            entries.push_back(entry);
-        start = end + 2;
-    }
-    return entries;
-}
-
-// Whether an entry runs inkspin: "[-] [visual:] ["name"] command args", the command's name being inkspin.
-bool RunsInkspin(const std::string& entry)
-{
-    std::istringstream words(entry);
-    std::string word;
-    while (words >> word) {
-        if (word == "-" || word.back() == ':')
-            continue;
-        if (word.front() == '"') { // a pretty name, up to its closing quote
-            while (word.size() < 2 || word.back() != '"') {
-                if (!(words >> word))
-                    return false;
-            }
-            continue;
-        }
-        if (word.front() == '-' && word.size() > 1 && word[1] != '-' && word.find(':') != std::string::npos)
-            word = word.substr(1); // "-GL:" written together
-        const std::size_t slash = word.rfind('/');
-        return word.substr(slash == std::string::npos ? 0 : slash + 1) == "inkspin";
-    }
-    return false;
-}
-
-void SetResource(std::vector<std::string>& lines, const std::string& name, const std::string& value)
-{
-    std::size_t first = 0, last = 0;
-    const std::string line = name + ":\t\t" + value;
-    if (!FindResource(lines, name, &first, &last)) {
-        lines.push_back(line);
-        return;
-    }
-    lines.erase(lines.begin() + static_cast<long>(first) + 1, lines.begin() + static_cast<long>(last) + 1);
-    lines[first] = line;
-}
-
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return value.substr(entry.at, entry.size);
 }
 
 } // namespace
 
-bool WithInkspinListed(const std::string& text, const std::string& systemList, bool select, std::string* result,
-                       int* number, std::string* error)
+bool WithInkspinListed(const std::string& text, const std::string& systemList, const ListRequest& request,
+                       const std::function<bool(const std::string&)>& installed, std::string* result,
+                       ListChange* change, std::string* error)
 {
-    std::vector<std::string> lines = Lines(text);
-    std::size_t first = 0, last = 0;
-    if (!FindResource(lines, "programs", &first, &last)) {
-        const std::vector<std::string> system = Lines(systemList);
-        std::size_t from = 0, to = 0;
-        if (!FindResource(system, "*programs", &from, &to)) {
+    *change = ListChange{};
+    const std::string byHand = std::string(": add the line  ") + kHandLine + "  to its programs: list by hand";
+    const bool windowsLines = text.find("\r\n") != std::string::npos;
+    if (windowsLines) {
+        *error = "it has Windows line ends (CR LF), with which XScreenSaver reads no list over several lines; convert "
+                 "it (dos2unix ~/.xscreensaver), or" + byHand.substr(1);
+        return false;
+    }
+    if (text.find('\0') != std::string::npos) {
+        *error = "it holds a NUL byte, where XScreenSaver stops reading a line" + byHand;
+        return false;
+    }
+    std::string work = text;
+    std::vector<XResourceLine> lines = ReadXResources(work);
+    int at = FindXResource(lines, "programs");
+    if (at < 0) {
+        const std::vector<XResourceLine> system = ReadXResources(systemList);
+        const int from = FindXResource(system, "*programs");
+        if (from < 0) {
             *error = "there is no list of screen savers to add to (is XScreenSaver installed?)";
             return false;
         }
-        first = lines.size();
-        for (std::size_t i = from; i <= to; ++i)
-            lines.push_back(i == from ? system[i].substr(system[i].find('*') + 1) : system[i]);
-        last = lines.size() - 1;
+        const XResourceLine& list = system[static_cast<std::size_t>(from)];
+        std::string block = systemList.substr(list.begin, list.end - list.begin);
+        block.erase(block.find('*'), 1);
+        work = Closed(work) + block;
+        lines = ReadXResources(work);
+        at = FindXResource(lines, "programs");
     }
-    const std::vector<std::string> entries = Entries(lines, first, last);
-    *number = -1;
-    for (std::size_t i = 0; i < entries.size() && *number < 0; ++i)
-        if (RunsInkspin(entries[i]))
-            *number = static_cast<int>(i);
-    if (*number < 0) {
-        *number = static_cast<int>(entries.size());
-        std::string& end = lines[last];
-        if (end.find_first_not_of(" \t") == std::string::npos && last > first) {
-            lines.insert(lines.begin() + static_cast<long>(last), std::string(kEntryLine) + "\\");
-        } else {
-            while (!end.empty() && (end.back() == ' ' || end.back() == '\t'))
-                end.pop_back();
-            if (end.size() < 2 || end.compare(end.size() - 2, 2, "\\n") != 0)
-                end += "\\n";
-            end += "\\";
-            lines.insert(lines.begin() + static_cast<long>(last) + 1, kEntryLine);
+    const XResourceLine& list = lines[static_cast<std::size_t>(at)];
+    const std::string oldValue = list.value;
+    const std::vector<XScreenSaverEntry> old = XScreenSaverEntries(oldValue);
+    std::size_t number = 0;
+    while (number < old.size() && !RunsInkspin(old[number]))
+        ++number;
+    if (number == old.size()) {
+        change->added = true;
+        const bool empty = list.value.empty();
+        const std::size_t end = RawEnd(work, list, empty ? list.valueAt - 1 : list.valueAt + list.value.size() - 1);
+        work.insert(end, std::string(empty ? "\\\n" : "\\n\\\n") + kEntry);
+    } else {
+        const XScreenSaverEntry& entry = old[number];
+        if (!installed(entry.command)) {
+            if (request.useInstalled) {
+                const std::size_t first = list.offsetOf[list.valueAt + entry.commandAt];
+                const std::size_t end = RawEnd(work, list, list.valueAt + entry.commandAt + entry.command.size() - 1);
+                work.replace(first, end - first, "inkspin");
+                change->repointed = true;
+            } else {
+                change->elsewhere = entry.command;
+            }
+        }
+        if (!entry.enabled) { // the "-" before the rest, put out of the way by a space
+            const std::size_t dash = list.offsetOf[list.valueAt + oldValue.find('-', entry.at)];
+            work.replace(dash, work[dash] == '\\' ? 2 : 1, " ");
+            change->enabled = true;
         }
     }
-    if (select) {
-        SetResource(lines, "mode", "one");
-        SetResource(lines, "selected", std::to_string(*number));
+    const std::string index = std::to_string(number);
+    const std::string mode = Value(ReadXResources(work), "mode", "random");
+    if (request.mode == ListMode::Alone) {
+        work = WithResource(WithResource(work, "mode", "one"), "selected", index);
+    } else if (request.mode == ListMode::AmongOthers && Same(mode, "one")) {
+        work = WithResource(work, "mode", "random");
     }
-    result->clear();
-    for (const std::string& line : lines)
-        *result += line + "\n";
+
+    // Read back as the daemon will: the same savers with Inkspin's as meant, every other setting as it was.
+    const std::vector<XResourceLine> after = ReadXResources(work);
+    const std::string newValue = Value(after, "programs", "");
+    const std::vector<XScreenSaverEntry> now = XScreenSaverEntries(newValue);
+    bool right = now.size() == old.size() + (change->added ? 1 : 0) && Others(after) == Others(ReadXResources(text));
+    for (std::size_t i = 0; right && i < old.size(); ++i)
+        right = i == number || EntryText(oldValue, old[i]) == EntryText(newValue, now[i]);
+    if (right) {
+        const XScreenSaverEntry& inkspin = now[number];
+        right = inkspin.enabled && RunsInkspin(inkspin)
+            && (change->added || change->repointed ? inkspin.command == "inkspin"
+                                                   : inkspin.command == old[number].command);
+    }
+    change->mode = Value(after, "mode", "random");
+    change->modeChanged = !Same(change->mode, mode);
+    if (request.mode == ListMode::Alone)
+        right = right && change->mode == "one" && Value(after, "selected", "") == index;
+    if (request.mode == ListMode::AmongOthers)
+        right = right && !Same(change->mode, "one");
+    if (!right) {
+        *error = "it is too unusual to change safely" + byHand;
+        return false;
+    }
+    *result = work;
     return true;
 }
 
-bool UseInXScreenSaver(bool select, std::string* message)
+namespace {
+
+// The file's whole text, or why it cannot be read.
+bool ReadWhole(const std::string& path, std::string* text, std::string* error)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        *error = std::strerror(errno);
+        return false;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 || text->size() > kMaxFileSize) {
+            *error = got < 0 ? std::strerror(errno) : "larger than 1 MiB: no XScreenSaver file";
+            close(fd);
+            return false;
+        }
+        if (got == 0)
+            break;
+        text->append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fd);
+    return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {}, second {};
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
+// The saver installed with this program: beside it (the build tree, /usr/bin), else where the package puts it.
+std::string InstalledSaver()
+{
+    char self[4096];
+    const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (size > 0) {
+        std::string beside(self, static_cast<std::size_t>(size));
+        beside = beside.substr(0, beside.rfind('/') + 1) + "inkspin";
+        if (access(beside.c_str(), X_OK) == 0)
+            return beside;
+    }
+    return "/usr/libexec/xscreensaver/inkspin";
+}
+
+std::string ModeSaid(const ListChange& change, ListMode mode)
+{
+    if (mode == ListMode::Alone)
+        return ", and the only screen saver XScreenSaver shows";
+    if (change.modeChanged)
+        return "; XScreenSaver now picks one of its screen savers at random (it showed one alone)";
+    if (Same(change.mode, "one"))
+        return "; XScreenSaver is set to show one screen saver alone (mode: one)";
+    if (Same(change.mode, "blank") || Same(change.mode, "off"))
+        return "; XScreenSaver is set to " + std::string(Same(change.mode, "off") ? "stay off" : "blank the screen only")
+            + " (mode: " + change.mode + ")";
+    return "";
+}
+
+} // namespace
+
+bool UseInXScreenSaver(const ListRequest& request, std::string* message, ListChange* change)
 {
     const char* home = std::getenv("HOME");
-    if (home == nullptr || *home != '/') {
+    if (home == nullptr || *home == '\0') {
         *message = "HOME is not set: there is no ~/.xscreensaver to add Inkspin to";
         return false;
     }
-    const std::string name = ".xscreensaver", path = std::string(home) + "/" + name;
-    struct stat status {};
-    const bool exists = lstat(path.c_str(), &status) == 0;
-    if (exists && !S_ISREG(status.st_mode)) {
-        *message = path + " is not a regular file (a link?): add the line  GL: inkspin --root \\n\\  to its programs "
-                          "yourself";
+    if (*home != '/') {
+        *message = "HOME (\"" + inkspin::Printable(home) + "\") is not an absolute path: there is no ~/.xscreensaver "
+                   "to add Inkspin to";
         return false;
     }
-    std::string text;
-    int number = 0;
-    const std::string old = exists ? ReadWhole(path) : std::string();
-    if (!WithInkspinListed(old, ReadWhole("/etc/X11/app-defaults/XScreenSaver"), select, &text, &number, message))
+    const std::string name = ".xscreensaver", path = std::string(home) + "/" + name;
+    const std::string shown = inkspin::Printable(path);
+    struct stat status {};
+    const bool exists = lstat(path.c_str(), &status) == 0;
+    if (!exists && errno != ENOENT) {
+        *message = shown + " cannot be read (" + std::strerror(errno) + "); it is left as it is";
         return false;
+    }
+    if (exists && !S_ISREG(status.st_mode)) {
+        *message = shown + " is not a regular file (a link?); add the line  " + kHandLine
+            + "  to its programs: list yourself";
+        return false;
+    }
+    std::string old, problem;
+    if (exists && !ReadWhole(path, &old, &problem)) {
+        *message = shown + " cannot be read (" + problem + "); it is left as it is";
+        return false;
+    }
+    std::string system, unused;
+    ReadWhole("/etc/X11/app-defaults/XScreenSaver", &system, &unused);
+    const std::string saver = InstalledSaver();
+    const auto installed = [&](const std::string& command) {
+        return command.find('/') == std::string::npos || SameFile(command, saver);
+    };
+    std::string text;
+    if (!WithInkspinListed(old, system, request, installed, &text, change, &problem)) {
+        *message = shown + " is left as it is: " + problem;
+        return false;
+    }
     if (text != old) {
-        if (std::string problem = ReplaceFile(home, name, text, exists ? status.st_mode & 07777 : DefaultFileMode());
+        if (problem = ReplaceFile(home, name, text, exists ? status.st_mode & 07777 : DefaultFileMode());
             !problem.empty()) {
             *message = problem;
             return false;
         }
     }
-    *message = "Inkspin is number " + std::to_string(number) + " in XScreenSaver's list (" + path + ")"
-        + (select ? ", and the only screen saver XScreenSaver shows" : "")
-        + "; XScreenSaver reads it again at its next blank";
+    *message = change->added      ? "Inkspin was added to XScreenSaver's list"
+        : change->enabled         ? "Inkspin was in XScreenSaver's list but turned off; it is turned on now"
+        : change->repointed       ? "XScreenSaver's list now runs the installed Inkspin (" + inkspin::Printable(saver) + ")"
+                                  : "Inkspin is in XScreenSaver's list already";
+    if (!change->elsewhere.empty())
+        *message += ", running " + inkspin::Printable(change->elsewhere) + ", not the installed "
+            + inkspin::Printable(saver);
+    *message += ModeSaid(*change, request.mode) + " (" + shown + "); XScreenSaver reads it again at its next blank";
     return true;
 }

@@ -21,26 +21,37 @@
 
 int main(int argc, char** argv)
 {
-    // The form for scripts, which opens no window: --use-in-xscreensaver [--only].
+    // The form for scripts, which opens no window: --use-in-xscreensaver [--only] [--use-installed].
     if (argc >= 2 && std::strcmp(argv[1], "--use-in-xscreensaver") == 0) {
-        const bool only = argc == 3 && std::strcmp(argv[2], "--only") == 0;
-        if (argc != (only ? 3 : 2)) {
-            std::fputs("inkspin-settings: --use-in-xscreensaver takes --only and nothing else\n", stderr);
-            return 2;
+        ListRequest request;
+        for (int i = 2; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--only") == 0 && request.mode == ListMode::Keep) {
+                request.mode = ListMode::Alone;
+            } else if (std::strcmp(argv[i], "--use-installed") == 0 && !request.useInstalled) {
+                request.useInstalled = true;
+            } else {
+                std::fputs("inkspin-settings: --use-in-xscreensaver takes --only, --use-installed and nothing else\n",
+                           stderr);
+                return 2;
+            }
         }
         std::string message;
-        const bool done = UseInXScreenSaver(only, &message);
-        std::fprintf(done ? stdout : stderr, "inkspin-settings: %s\n", inkspin::Printable(message, 1000).c_str());
+        ListChange change;
+        const bool done = UseInXScreenSaver(request, &message, &change);
+        if (done && !change.elsewhere.empty())
+            message += "; add --use-installed to run the installed one";
+        std::fprintf(done ? stdout : stderr, "inkspin-settings: %s\n", message.c_str());
         return done ? 0 : 1;
     }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::puts("usage: inkspin-settings [--help | --version]\n"
-                      "       inkspin-settings --use-in-xscreensaver [--only]\n\n"
+                      "       inkspin-settings --use-in-xscreensaver [--only] [--use-installed]\n\n"
                       "Opens Inkspin's settings window: a live preview of the saver and its Options sheet.\n"
                       "Settings are saved to ${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/org.inkspin.saver.conf.\n\n"
                       "--use-in-xscreensaver adds Inkspin to XScreenSaver's list in ~/.xscreensaver (made from the\n"
-                      "system's list when there is none) and opens no window; --only also makes it the one saver.");
+                      "system's list when there is none) and opens no window; --only also makes it the one saver,\n"
+                      "--use-installed makes an entry that runs another inkspin run the one installed with this.");
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {

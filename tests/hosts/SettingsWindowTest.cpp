@@ -270,33 +270,54 @@ TEST(ShownSettingsTest, AllEighteenComeBack)
     EXPECT_EQ(ReadFile(config.preferencesFile()), custom);
 }
 
-// Inkspin's entry goes after the last one of a user's list, so no entry changes its number, and every other line
-// stays; a list that runs inkspin already is left alone; with no list, the system's is the start.
-TEST(XScreenSaverListTest, InkspinGoesLastAndNothingElseMoves)
+// The list edited is the one XScreenSaver's daemon uses (the last `programs:`, in any case, not one inside another
+// line's continuation), Inkspin's entry going after its last entry so that nothing else moves; an entry there already
+// is turned on and, when asked, pointed at the installed saver; a list that ends the file in a continuation stays
+// one list; CR LF lines (which the daemon never continues) are refused.
+TEST(XScreenSaverListTest, EditsTheListTheDaemonReadsAndNothingElse)
 {
     const std::string system = "*mode: random\n*programs:\t\\\n\tmaze --root\t\\n\\\n- GL: glknots --root \\n\n\n";
-    const std::string entry = "  GL: \t\t\t\tinkspin --root\t\t\t\t    \\n";
+    const std::string entry = "  GL: \t\t\t\tinkspin --root\t\t\t\t    ";
+    const auto installed = [](const std::string& command) { return command.find('/') == std::string::npos; };
     struct Case {
         const char* what;
-        std::string user, expected;
-        bool select;
-        int number;
+        std::string user;
+        ListRequest request;
+        std::string expected; // "" when refused
+        int changed;          // 1 added, 2 turned on, 4 pointed at the installed saver, 8 left running another one
     };
     const Case cases[] = {
-        {"no file", "", "programs:\t\\\n\tmaze --root\t\\n\\\n- GL: glknots --root \\n\\\n" + entry + "\n", false, 2},
-        {"a list ended by a blank line", "mode: one\nprograms: \\\n a \\n\\\n\\\n\nselected: 1\n",
-         "mode:\t\tone\nprograms: \\\n a \\n\\\n\\\n" + entry + "\\\n\nselected:\t\t1\n", true, 1},
-        {"no \\n after the last", "programs: a \\n b\ntimeout: 1\n",
-         "programs: a \\n b\\n\\\n" + entry + "\ntimeout: 1\n", false, 2},
-        {"inkspin already", "programs: a \\n -  \"Ink\" /usr/libexec/xscreensaver/inkspin --root \\n\n",
-         "programs: a \\n -  \"Ink\" /usr/libexec/xscreensaver/inkspin --root \\n\n", false, 1},
+        {"no file", "", {}, "programs:\t\\\n\tmaze --root\t\\n\\\n- GL: glknots --root\\n\\\n" + entry + " \\n\n", 1},
+        {"the last of three, one in a comment", "programs: a\nPrograms: b \\n\\\n c\n# \\\nprograms: x\n",
+         {ListMode::Alone}, "programs: a\nPrograms: b \\n\\\n c\\n\\\n" + entry + "\n# \\\nprograms: x\nmode:\t\tone\n"
+         "selected:\t\t2\n", 1},
+        {"a list ended by a blank line, mode and selected set where read", "mode: one\nprograms: \\\n a \\n\\\n\\\n\n"
+         "selected: 0\nselected: 5\n", {ListMode::Alone}, "mode: one\nprograms: \\\n a\\n\\\n" + entry + " \\n\\\n\\\n\n"
+         "selected: 0\nselected:\t\t1\n", 1},
+        {"a continuation ending the file", "programs: a \\n\\\n", {ListMode::Alone},
+         "programs: a\\n\\\n" + entry + " \\n\\\n\nmode:\t\tone\nselected:\t\t1\n", 1},
+        {"a continuation ending the file without a line end", "programs: a \\n\\", {},
+         "programs: a\\n\\\n" + entry + " \\n\\", 1},
+        {"turned off, another binary", "programs: a \\n\\\n-  GL: /opt/inkspin --root \\n\n", {},
+         "programs: a \\n\\\n   GL: /opt/inkspin --root \\n\n", 2 | 8},
+        {"the same, pointed at the installed one", "programs: a \\n\\\n-  GL: /opt/inkspin --root \\n\n",
+         {ListMode::Keep, true}, "programs: a \\n\\\n   GL: inkspin --root \\n\n", 2 | 4},
+        {"there already, alone before: among the others now", "MODE: one\nselected: 0\nprograms: inkspin --root\n",
+         {ListMode::AmongOthers}, "mode:\t\trandom\nselected: 0\nprograms: inkspin --root\n", 0},
+        {"CR LF", "programs: a \\n\\\r\n b\r\n", {}, "", 0},
     };
     for (const Case& c : cases) {
         std::string result, error;
-        int number = -1;
-        ASSERT_TRUE(WithInkspinListed(c.user, system, c.select, &result, &number, &error)) << c.what << error;
+        ListChange change;
+        const bool done = WithInkspinListed(c.user, system, c.request, installed, &result, &change, &error);
+        EXPECT_EQ(done, !c.expected.empty()) << c.what << ": " << error;
+        if (!done) {
+            EXPECT_NE(error.find(std::string("  GL: inkspin --root \\n\\  ")), std::string::npos) << error;
+            continue;
+        }
         EXPECT_EQ(result, c.expected) << c.what;
-        EXPECT_EQ(number, c.number) << c.what;
+        EXPECT_EQ(change.added | change.enabled << 1 | change.repointed << 2 | !change.elsewhere.empty() << 3,
+                  c.changed) << c.what;
     }
 }
 

@@ -13,8 +13,12 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -335,6 +339,18 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
     // Qt's own options are Qt's; anything else is refused before a window opens.
     ExpectOneLineError(RunProcess({INKSPIN_SETTINGS_BINARY, "-style", "fusion", "--bogus"},
                                   {"XDG_RUNTIME_DIR=" + config.path().string()}), 2, "'--bogus'");
+    // An ~/.xscreensaver it cannot read is refused and left byte for byte (a root test reads as nobody, in a copy).
+    const std::string home = config.path().string(), copy = home + "/inkspin-settings", list = home + "/.xscreensaver";
+    std::filesystem::copy_file(INKSPIN_SETTINGS_BINARY, copy);
+    std::ofstream(list) << "programs: a\n";
+    chmod(list.c_str(), 0);
+    std::vector<std::string> use = {copy, "--use-in-xscreensaver"};
+    if (const passwd* nobody = getpwnam("nobody"); getuid() == 0 && nobody != nullptr) {
+        ASSERT_EQ(chown(home.c_str(), nobody->pw_uid, nobody->pw_gid), 0); // a folder the user can write in
+        use.insert(use.begin(), {"/usr/sbin/runuser", "-u", "nobody", "--", "/usr/bin/env", "HOME=" + home});
+    }
+    ExpectOneLineError(RunProcess(use, {"HOME=" + home}), 1, "cannot be read (Permission denied); it is left");
+    EXPECT_EQ(ReadFile(list), "programs: a\n");
 }
 
 } // namespace
