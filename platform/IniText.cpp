@@ -76,11 +76,14 @@ std::vector<Line> LogicalLines(std::string_view text)
     }
 }
 
+// Section names and keys lose every kind of white space at both ends, \v and \f too (QByteArray::trimmed).
+bool IsSpace(char c) { return IsBlank(c) || c == '\v' || c == '\f'; }
+
 std::string_view Trim(std::string_view s)
 {
-    while (!s.empty() && IsBlank(s.front()))
+    while (!s.empty() && IsSpace(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
+    while (!s.empty() && IsSpace(s.back()))
         s.remove_suffix(1);
     return s;
 }
@@ -118,6 +121,25 @@ int HexDigit(char c)
 // holds, since only those are ever looked up.
 void AppendCode(std::string& out, unsigned code) { out += code < 0x80 ? static_cast<char>(code) : '\x80'; }
 
+// The digits of a key escape as QByteArray::toUShort(&ok, 16) reads them: white space, a '+' and a "0x" may lead.
+std::optional<unsigned> HexShort(std::string_view digits)
+{
+    while (!digits.empty() && IsSpace(digits[0]))
+        digits.remove_prefix(1);
+    if (!digits.empty() && digits[0] == '+')
+        digits.remove_prefix(1);
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] | 0x20) == 'x')
+        digits.remove_prefix(2);
+    unsigned code = 0;
+    for (const char c : digits) {
+        const int digit = HexDigit(c);
+        if (digit < 0)
+            return std::nullopt;
+        code = code * 16 + static_cast<unsigned>(digit);
+    }
+    return digits.empty() ? std::nullopt : std::optional<unsigned>(code);
+}
+
 std::string UnescapedKey(std::string_view key)
 {
     std::string out;
@@ -130,19 +152,14 @@ std::string UnescapedKey(std::string_view key)
         }
         const std::size_t digits = i + 1 < key.size() && key[i + 1] == 'U' ? 4 : 2;
         const std::size_t first = i + 1 + (digits == 4 ? 1 : 0);
-        unsigned code = 0;
-        bool ok = c == '%' && first + digits <= key.size();
-        for (std::size_t d = 0; ok && d < digits; ++d) {
-            const int digit = HexDigit(key[first + d]);
-            ok = digit >= 0;
-            code = code * 16 + static_cast<unsigned>(digit);
-        }
-        if (!ok) {
+        const std::optional<unsigned> code =
+            c == '%' && first + digits <= key.size() ? HexShort(key.substr(first, digits)) : std::nullopt;
+        if (!code) {
             out += c;
             ++i;
             continue;
         }
-        AppendCode(out, code);
+        AppendCode(out, *code);
         i = first + digits;
     }
     return out;
@@ -178,9 +195,11 @@ std::optional<std::string> PlainValue(std::string_view raw)
             if (e == 'x' || (e >= '0' && e <= '7')) {
                 const int base = e == 'x' ? 16 : 8;
                 unsigned code = e == 'x' ? 0 : static_cast<unsigned>(e - '0');
+                const std::size_t from = i;
                 for (int digit; i < raw.size() && (digit = HexDigit(raw[i])) >= 0 && digit < base; ++i)
                     code = (code * static_cast<unsigned>(base) + static_cast<unsigned>(digit)) & 0xffff;
-                AppendCode(out, code);
+                if (e != 'x' || i > from) // "\\x" without a digit stands for nothing
+                    AppendCode(out, code);
             } else if ((e == '\n' || e == '\r') && i < raw.size() && (raw[i] == '\n' || raw[i] == '\r')
                        && raw[i] != e) {
                 ++i; // a continued line
@@ -203,9 +222,20 @@ std::optional<std::string> PlainValue(std::string_view raw)
     }
     if (!quoted)
         out.resize(keep);
-    if (!out.empty() && out[0] == '@')
-        return std::nullopt; // a typed value, or '@@' for text starting with '@' (never a word or number)
-    return out;
+    if (out.empty() || out[0] != '@')
+        return out;
+    // A typed value: @String(…) and @ByteArray(…) hold text, @@ stands for one @; other types are no text, and an
+    // @ that starts none of these is itself.
+    const std::string_view typed = out;
+    if (typed.back() == ')') {
+        for (const std::string_view text : {"@String(", "@ByteArray("})
+            if (typed.substr(0, text.size()) == text)
+                return std::string(typed.substr(text.size(), typed.size() - text.size() - 1));
+        for (const std::string_view type : {"@Variant(", "@DateTime(", "@Rect(", "@Size(", "@Point(", "@Invalid()"})
+            if (typed.substr(0, type.size()) == type)
+                return std::nullopt;
+    }
+    return typed.substr(0, 2) == "@@" ? out.substr(1) : out;
 }
 
 // A key line of the top level: its unescaped key and where it stands.
@@ -229,10 +259,7 @@ std::vector<TopLevelKey> TopLevelKeys(std::string_view text, std::optional<std::
         }
         if (!topLevel || !line.equals)
             continue;
-        std::size_t keyEnd = *line.equals;
-        while (keyEnd > line.start && (text[keyEnd - 1] == ' ' || text[keyEnd - 1] == '\t'))
-            --keyEnd;
-        keys.push_back({UnescapedKey(text.substr(line.start, keyEnd - line.start)), line});
+        keys.push_back({UnescapedKey(Trim(text.substr(line.start, *line.equals - line.start))), line});
         if (lastEnd != nullptr)
             *lastEnd = line.end;
     }

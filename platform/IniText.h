@@ -3,10 +3,12 @@
 // some of them in a text whose every other byte stays as it was.
 //
 // Read as QSettings reads: a logical line may go on past a line break inside double quotes or after a backslash; ';'
-// outside quotes starts a comment; a key is unescaped ('%XX', '%UXXXX', '\' for '/'); a value loses its unquoted
-// leading and trailing blanks and its quotes, and its escapes (\n, \t, \", \\, \xHH, octal, ...) are decoded. A later
-// line with the same key wins. A value that QSettings would read as a list (an unquoted comma) or as a typed value
-// (one that starts with '@': @ByteArray(…), @Variant(…), @Invalid(), @@…) is not plain and is left out.
+// outside quotes starts a comment; section names and keys lose white space at both ends (\v and \f too); a key is
+// unescaped ('%XX', '%UXXXX' with the hex digits toUShort takes, '\' for '/'); a value loses its unquoted leading and
+// trailing blanks and its quotes, and its escapes (\n, \t, \", \\, \xHH, octal, ...) are decoded ("\x" without a
+// digit stands for nothing). A later line with the same key wins. @String(…) and @ByteArray(…) stand for their text
+// and @@ for one @; a value that QSettings would read as a list (an unquoted comma) or as another type (@Variant(…),
+// @Invalid(), ...) is not plain and is left out.
 //
 // No Qt here: this is text in, text out, so the store can check every byte it writes and never leave a value in a
 // cache it does not own.

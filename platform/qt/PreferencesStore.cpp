@@ -13,6 +13,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -22,8 +23,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -185,9 +188,44 @@ std::string FullDisk(const std::string& directory)
     return {};
 }
 
+// The owner a lock file names, as QLockFile writes it: a process id, the program's name and the host, a line each.
+// Nothing when it names none (empty, garbage, or a file that cannot be read).
+struct LockOwner {
+    long pid = 0;
+    std::string host;
+};
+
+std::optional<LockOwner> ReadLockOwner(const std::string& lockPath)
+{
+    const FileText file = ReadText(lockPath, false);
+    LockOwner owner;
+    const std::string& text = file.text;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), owner.pid);
+    const std::size_t name = end - text.data(), host = text.find('\n', name + 1);
+    if (!file.problem.empty() || error != std::errc() || owner.pid <= 0 || name >= text.size() || text[name] != '\n'
+        || host == std::string::npos)
+        return std::nullopt;
+    owner.host = text.substr(host + 1, text.find('\n', host + 1) - host - 1);
+    return owner;
+}
+
+// Whether the lock file is stale: it names no owner and has been so for a second (QLockFile writes its owner at once
+// after making it), or names a process of this host that has ended.
+bool StaleLock(const std::string& lockPath, const std::optional<LockOwner>& owner)
+{
+    if (!owner) {
+        struct stat status {};
+        return lstat(lockPath.c_str(), &status) == 0 && std::labs(time(nullptr) - status.st_mtime) >= 1;
+    }
+    char host[256] = "";
+    gethostname(host, sizeof host - 1);
+    return owner->host == host && kill(static_cast<pid_t>(owner->pid), 0) != 0 && errno == ESRCH;
+}
+
 // Takes the lock beside `path`, waiting a second at most. QLockFile alone would wait for ever on a lock path that is
-// a FIFO or a directory, and half a minute on a lock it cannot read or that another host holds. A lock left by a
-// dead process of this host is broken at once. Why not, or "".
+// a FIFO or a directory, half a minute on a lock that names no owner or that another host holds, and for ever on a
+// stale lock it cannot remove. Stale locks are broken at once, and one that cannot be removed is named with the way
+// out. Why not, or "".
 std::string TakeLock(QLockFile& lock, const std::string& path, const std::string& directory)
 {
     const std::string lockPath = path + ".lock";
@@ -197,8 +235,18 @@ std::string TakeLock(QLockFile& lock, const std::string& path, const std::string
     if (lock.tryLock(1000))
         return {};
     switch (lock.error()) {
-    case QLockFile::LockFailedError:
-        return "another program holds " + lockPath;
+    case QLockFile::LockFailedError: {
+        const std::optional<LockOwner> owner = ReadLockOwner(lockPath);
+        if (StaleLock(lockPath, owner)) {
+            if (unlink(lockPath.c_str()) != 0 && errno != ENOENT)
+                return lockPath + " is left over from a program that has ended and cannot be removed ("
+                    + ErrorText(errno) + "): remove it by hand";
+            if (lock.tryLock(0))
+                return {};
+        }
+        return "another program holds " + lockPath
+            + (owner ? " (process " + std::to_string(owner->pid) + " on " + owner->host + ")" : "");
+    }
     case QLockFile::PermissionError:
         return "cannot make the lock file " + lockPath + ": permission denied";
     default:
@@ -279,9 +327,9 @@ std::optional<bool> PreferencesCopyBool(const char* key, const char* domain)
         return std::nullopt;
     for (char& c : *text)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    if (*text == "true")
+    if (*text == "true" || *text == "1") // QSettings reads a hand-written 1 and 0 so too
         return true;
-    if (*text == "false")
+    if (*text == "false" || *text == "0")
         return false;
     return std::nullopt;
 }

@@ -6,6 +6,9 @@
 #include "platform/IniText.h"
 #include "platform/PreferencesStore.h"
 
+#include <QSettings>
+#include <QVariant>
+
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -62,7 +65,7 @@ TEST_F(PreferencesTest, EachKeyFallsBackOnItsOwnAndLoadsOnce)
     EXPECT_FALSE(fs::exists(config.path() / "inkspin")) << "loading creates nothing";
 
     config.writePreferences("InkspinShadeLevels=7\n"
-                            "InkspinOutlinesEnabled=false\n"
+                            "InkspinOutlinesEnabled=0\n" // as QSettings reads a hand-written boolean
                             "InkspinShadeStartPosition=25\n"
                             "InkspinShadeEndPosition=10\n"
                             "InkspinBackgroundColorRed=abc\n"  // not a float
@@ -129,6 +132,7 @@ TEST_F(PreferencesTest, SavesNeverLoseAFileAndSayWhyTheyCannot)
              std::ofstream(lock) << getppid() << "\n" << program << "\n" << host << "\n";
          }, false, false},
         {"a lock left here by a dead process", [&] { std::ofstream(lock) << 999999 << "\nx\n" << host << "\n"; }, true, false},
+        {"a lock that names no owner", [&] { std::ofstream(lock).close(), fs::last_write_time(lock, fs::file_time_type::clock::now() - std::chrono::seconds(5)); }, true, false},
         {"a folder that cannot be written", [&] { fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec); }, root, false},
         {"XDG_CONFIG_HOME/inkspin a file", [&] { fs::remove_all(folder), std::ofstream(folder.string()); }, false, true},
     };
@@ -254,29 +258,27 @@ TEST_F(PreferencesTest, AFullDiskFailsTheSaveAndKeepsTheFile)
     EXPECT_EQ(status, 0);
 }
 
-// The INI text as QSettings reads it: quotes, escapes, comments, lists and typed values, sections, the later key.
+// The INI text read here as QSettings itself reads it (each in a file of its own: QSettings caches by path): quotes,
+// escapes, comments, lists and typed values, sections and their names' blanks, key escapes, the later key.
 TEST(IniTextTest, ReadsTopLevelValuesAsQSettingsDoes)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {"K=5", "5"},
-        {"K =  \" 5 \"  ; comment", " 5 "},
-        {"K=\\x35\\066", "56"},
-        {"K=1,2", nullptr},
-        {"K=\"1,2\"", "1,2"},
-        {"K=@Variant(5)", nullptr},
-        {"K=5\\\n5", "55"},
-        {";K=5", nullptr},
-        {"\xef\xbb\xbfK=5", "5"},
-        {"[%General]\nK=5", nullptr},
-        {"[Other]\nK=5\n[General]", nullptr},
-        {"K=4\n[Other]\nK=6\n[GENERAL]\nK=5", "5"},
-        {"%4B=5", "5"},
+    const std::string texts[] = {
+        "K=5", "K =  \" 5 \"  ; comment", "K=\\x35\\066", "K=1,2", "K=\"1,2\"", "K=@Variant(5)", "K=5\\\n5",
+        "K=5\\\r\n5", ";K=5", "\xef\xbb\xbfK=5", "[%General]\nK=5", "[Other]\nK=5\n[General]", "K=4\n[Other]\nK=6\n[GENERAL]\nK=5",
+        "%4B=5", "K=4\n[General\v]\nK=5", "[Other]\nK=4\n[\fGeneral]\nK=5", "K\v=5", "K=a\\xg\\x", "K=@String(5)",
+        "K=@ByteArray(5)", "K=@@5", "K=@5", "%U+04B=5", "%U0x4B=5", "%U 04B=5", "K=5\nK=\"6",
     };
-    for (const auto& [text, value] : rows) {
-        const auto values = IniTopLevelValues(text);
+    TemporaryConfigHome config;
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        const std::string path = (config.path() / (std::to_string(i) + ".conf")).string();
+        std::ofstream(path) << texts[i];
+        const QVariant read = QSettings(QString::fromStdString(path), QSettings::IniFormat).value("K");
+        std::optional<std::string> qt;
+        if (read.typeId() == QMetaType::QString || read.typeId() == QMetaType::QByteArray)
+            qt = read.toString().toStdString();
+        const auto values = IniTopLevelValues(texts[i]);
         const auto found = values.find("K");
-        EXPECT_EQ(found == values.end() ? std::optional<std::string>() : found->second,
-                  value ? std::optional<std::string>(value) : std::nullopt) << text;
+        EXPECT_EQ(found == values.end() ? std::optional<std::string>() : found->second, qt) << texts[i];
     }
 }
 
