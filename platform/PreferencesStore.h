@@ -16,9 +16,11 @@
 // again under it; sets our keys in its text, leaving every other line as it was (other programs' keys, comments);
 // writes the result to a new file beside it, checking every write, flushes it to the disk and renames it over the old
 // one, so the path holds the old file or the whole new one at every moment. It fails, saying why and changing
-// nothing, when the file cannot be read (not a regular file, a symbolic link, over 1 MiB, no permission), when the
-// result would be over 1 MiB, and when any step fails (a full disk is named as such). Temporary files of saves that
-// were killed half-way are removed by the next save.
+// nothing, when the file cannot be read (not a regular file, a symbolic link, over 1 MiB, no permission), when its
+// owner made it read-only (no owner write bit, even for root), when the result would be over 1 MiB, and when any step
+// fails (a full disk is named as such). Temporary files of saves that were killed half-way are removed by the next
+// save. A lock that names no owner, or a dead owner of this host, is broken at once; one that cannot be removed is
+// named with the way out.
 #pragma once
 
 #include <cstdint>

@@ -142,6 +142,9 @@ void InkspinView::animateOneFrame()
     gTime = gTime + ticks * kAnimationInterval;
     if (!makeCurrentContext())
         return;
+    // The geometry is one for the process: with views of several sizes (one per output), each draws with its own.
+    VideoSetWidth(inkspin::TruncateToLow16(frame().width));
+    VideoSetHeight(inkspin::TruncateToLow16(frame().height));
 
     if (gSettingsChanged) {
         if (gZoomBackground && !gNewZoomBackground) {

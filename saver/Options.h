@@ -36,9 +36,11 @@ enum class OptionGroup {
     Program, // --help, --version
 };
 
-// What a host option does; Setting for the settings.
+// What a host option does; Setting for the settings. Ignored: an option of XScreenSaver's hacks that means nothing
+// here (a visual, a colour map), taken so that a command line written for any hack runs.
 enum class HostOption {
-    Setting, Window, Root, IgnoreInput, Background, WindowId, Render, Frames, Size, Rate, Fps, Delay, Help, Version
+    Setting, Window, Root, IgnoreInput, Background, WindowId, Display, Ignored, Render, Frames, Size, Rate, Fps, Delay,
+    Help, Version
 };
 
 struct OptionSpec {

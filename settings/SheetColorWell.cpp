@@ -2,8 +2,43 @@
 
 #include <QColorDialog>
 #include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 #include <algorithm>
+
+namespace {
+
+// Runs the colour dialog. One larger than the screen's available area (Qt's own at scale factor 2 on a laptop's
+// screen) runs inside a frame that fits the screen and scrolls, so that OK and Cancel can always be reached.
+int RunWithinScreen(QColorDialog& dialog, QWidget* parent)
+{
+    constexpr int kFrameAllowance = 48; // a window manager's frame and a panel
+    const QRect screen = parent->screen() != nullptr ? parent->screen()->availableGeometry() : QRect();
+    const QSize wanted = dialog.sizeHint().expandedTo(dialog.minimumSizeHint());
+    if (screen.isEmpty()
+        || (wanted.width() <= screen.width() && wanted.height() <= screen.height() - kFrameAllowance))
+        return dialog.exec();
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    dialog.setWindowFlags(Qt::Widget);
+    QDialog frame(parent);
+    frame.setWindowTitle(dialog.windowTitle());
+    auto* area = new QScrollArea;
+    area->setWidgetResizable(true);
+    area->setWidget(&dialog); // taken back below, before the frame goes
+    auto* layout = new QVBoxLayout(&frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+    QObject::connect(&dialog, &QDialog::finished, &frame, &QDialog::done);
+    frame.resize(std::min(wanted.width() + 24, screen.width()), screen.height() - kFrameAllowance);
+    dialog.show();
+    const int result = frame.exec();
+    area->takeWidget();
+    return result;
+}
+
+} // namespace
 
 SheetColorWell::SheetColorWell(QWidget* parent) : QPushButton(parent)
 {
@@ -72,7 +107,7 @@ void SheetColorWell::openDialog()
         update();
         emit colourChanged();
     });
-    const bool picked = dialog.exec() == QDialog::Accepted;
+    const bool picked = RunWithinScreen(dialog, this) == QDialog::Accepted;
     exact_ = exact;
     shown_ = shown;
     outOfRange_ = outOfRange;

@@ -8,7 +8,9 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScrollArea>
 #include <QSlider>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -29,6 +31,12 @@ void SheetDialog::showMessage(const QString& text, bool error)
     const QColor red = ErrorRed(palette().color(QPalette::Window));
     label->setStyleSheet(error ? QStringLiteral("color: %1; font-weight: bold;").arg(red.name()) : QString());
     label->setVisible(true);
+    // Where the user looks: a sheet in a scroll area brings the message into view once it is laid out.
+    for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(w)) {
+            QTimer::singleShot(0, label, [area, label] { area->ensureWidgetVisible(label); });
+            break;
+        }
 }
 
 bool SheetDialog::eventFilter(QObject* watched, QEvent* event)

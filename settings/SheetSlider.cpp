@@ -6,11 +6,30 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
 
-SheetSlider::SheetSlider(QWidget* parent) : QWidget(parent), knob_(new QSlider(Qt::Horizontal)), label_(new QLabel)
+namespace {
+
+// The mouse wheel moves the knob only when it has focus: otherwise it scrolls the sheet, which would change every
+// slider that passes under the pointer.
+class Knob : public QSlider {
+public:
+    Knob() : QSlider(Qt::Horizontal) { setFocusPolicy(Qt::StrongFocus); } // the wheel gives it no focus
+    void wheelEvent(QWheelEvent* event) override
+    {
+        if (hasFocus())
+            QSlider::wheelEvent(event);
+        else
+            event->ignore(); // on to the scroll area
+    }
+};
+
+} // namespace
+
+SheetSlider::SheetSlider(QWidget* parent) : QWidget(parent), knob_(new Knob), label_(new QLabel)
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -24,10 +24,12 @@ constexpr std::int64_t kSimulatedStartSeconds = 1000000;
 
 bool PrepareDirectory(const std::string& directory, std::string* error)
 {
+    // The folder itself is made, as mkdir makes it, never the folders above it: a mistyped path makes nothing.
     std::error_code code;
-    std::filesystem::create_directories(directory, code);
+    std::filesystem::create_directory(directory, code);
     if (code) {
-        *error = "cannot create " + directory + ": " + code.message();
+        *error = "cannot create " + directory + ": " + code.message()
+            + (code == std::errc::no_such_file_or_directory ? " (the folder it goes in does not exist)" : "");
         return false;
     }
     if (!std::filesystem::is_directory(directory, code)) {

@@ -128,7 +128,10 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
             *error = spelled + ": the value is empty";
             return false;
         }
-        line->render.directory = text;
+        if (option.host == HostOption::Render)
+            line->render.directory = text;
+        else if (option.host == HostOption::Display)
+            line->display = text;
         return true;
     default:
         return true;
@@ -321,7 +324,7 @@ DisplayHost ChooseDisplayHost(const CommandLine& line, const char* xscreensaverW
                               const char* waylandSocket)
 {
     const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
-    if (line.mode == RunMode::WindowId || set(xscreensaverWindow))
+    if (line.mode == RunMode::WindowId || set(xscreensaverWindow) || !line.display.empty())
         return DisplayHost::X11;
     return set(waylandDisplay) || set(waylandSocket) ? DisplayHost::Wayland : DisplayHost::X11;
 }

@@ -10,7 +10,8 @@
 // pass them: -window-id wins over --background, --background over -root, and -root over -window (its own window, the
 // default). Parsing never touches the display or the file system. Bad input yields one line naming the argument
 // (control characters escaped); so does an option given twice, except -root and -window, which hosts add to whatever
-// the user wrote. A setting's value that cannot be used
+// the user wrote. The toolkit options of XScreenSaver's hacks are taken: -display is honoured, the visual ones
+// (-visual, -install, -noinstall, -mono) and -geometry are ignored. A setting's value that cannot be used
 // (a colour typed as "red" in XScreenSaver's dialog) is only a warning on a display, where the saver runs without it
 // as stock hacks do, and an error for --render.
 #pragma once
@@ -37,6 +38,7 @@ struct CommandLine {
     bool showFrameRate = false;                               // --fps, also in render.showFrameRate
     long delayMicroseconds = 0;                               // --delay
     bool ignoreInput = false;                                 // --ignore-input: -root on Wayland goes on through input
+    std::string display;                                      // -display: the X display, over $DISPLAY; "" for none
     // Why each setting's value could not be used, a line each (on a display only: a render refuses them).
     std::vector<std::string> warnings;
 };
@@ -46,9 +48,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
 
 std::string UsageText();
 
-// A window named by the caller (-window-id, or $XSCREENSAVER_WINDOW from an X11 host) means X11; otherwise a Wayland
-// session ($WAYLAND_DISPLAY or $WAYLAND_SOCKET set and not empty) means Wayland, even with $DISPLAY set beside it
-// (XWayland); otherwise X11. The arguments are the variables' values, null when unset.
+// A window named by the caller (-window-id, or $XSCREENSAVER_WINDOW from an X11 host) or an X display (-display)
+// means X11; otherwise a Wayland session ($WAYLAND_DISPLAY or $WAYLAND_SOCKET set and not empty) means Wayland, even
+// with $DISPLAY set beside it (XWayland); otherwise X11. The arguments are the variables' values, null when unset.
 DisplayHost ChooseDisplayHost(const CommandLine& line, const char* xscreensaverWindow, const char* waylandDisplay,
                               const char* waylandSocket);
 

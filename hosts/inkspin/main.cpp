@@ -44,6 +44,8 @@ int main(int argc, char** argv)
         return status;
     }
     default: {
+        if (!line.display.empty())
+            setenv("DISPLAY", line.display.c_str(), 1); // as Xt's -display: the X display to open
         const bool wayland = ChooseDisplayHost(line, std::getenv("XSCREENSAVER_WINDOW"), std::getenv("WAYLAND_DISPLAY"),
                                                std::getenv("WAYLAND_SOCKET"))
             == DisplayHost::Wayland;

@@ -13,8 +13,10 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -23,6 +25,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTextBrowser>
 #include <QVBoxLayout>
 
 namespace {
@@ -101,9 +104,20 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
     connect(options_, &QPushButton::clicked, this, &SettingsWindow::openSheet);
-    // The desktop's keys for closing a window and quitting a program: this window is the program.
-    for (const QKeySequence::StandardKey key : {QKeySequence::Close, QKeySequence::Quit})
-        connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
+    // The desktop's keys for closing a window and quitting a program (this window is the program), and Ctrl+W and
+    // Ctrl+Q where the platform theme binds none (qt6ct's): one shortcut for each key, or Qt would call them ambiguous.
+    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Close);
+    keys += QKeySequence::keyBindings(QKeySequence::Quit);
+    keys += {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_Q)};
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        if (!keys[i].isEmpty() && keys.indexOf(keys[i]) == i)
+            connect(new QShortcut(keys[i], this), &QShortcut::activated, this, &QWidget::close);
+    // A control that gets focus (Tab, an access key) while scrolled out of sight comes into view: the next key
+    // would change it unseen.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && sheet_ != nullptr && sheet_->isAncestorOf(now))
+            sheetArea_->ensureWidgetVisible(now);
+    });
     showFileProblem();
     fileStamp_ = FileStamp();
     connect(&fileCheck_, &QTimer::timeout, this, &SettingsWindow::checkFile);
@@ -163,6 +177,7 @@ void SettingsWindow::sheetEnded()
         sheet->deleteLater(); // after the view's action that ended it has returned
     sheet_ = nullptr;
     options_->show();
+    options_->setFocus(Qt::OtherFocusReason); // where the keyboard was before the sheet opened
     InkspinView& view = preview_->view();
     const ShownSettings stored = StoredSettings();
     if (ShownBy(view) == stored)
@@ -228,8 +243,18 @@ void SettingsWindow::showHelp()
     }
     text += tr("</table><p>Every setting can also be given to <tt>inkspin</tt> for one run (<tt>inkspin --help</tt>, "
                "<tt>man inkspin</tt>).</p>");
-    QMessageBox box(QMessageBox::NoIcon, tr("Inkspin Help"), text, QMessageBox::Close, this);
-    box.setTextFormat(Qt::RichText);
+    // In a page that scrolls, never taller or wider than the screen (a message box grows with its text).
+    QDialog box(this);
+    box.setWindowTitle(tr("Inkspin Help"));
+    auto* page = new QTextBrowser;
+    page->setHtml(text);
+    auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(close, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(page);
+    layout->addWidget(close);
+    const QRect screen = AvailableArea(*this);
+    box.resize(std::min(640, screen.width() - kFrameAllowance / 3), std::min(560, screen.height() - kFrameAllowance));
     box.exec();
 }
 

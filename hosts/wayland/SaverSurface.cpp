@@ -1,5 +1,6 @@
 #include "hosts/wayland/SaverSurface.h"
 
+#include "hosts/common/DriverRoom.h"
 #include "saver/InkspinView.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
@@ -162,6 +163,10 @@ void SaverSurface::apply()
     const int width = (width_ > 0 ? width_ : setup_.windowWidth) * scale_;
     const int height = (height_ > 0 ? height_ : setup_.windowHeight) * scale_;
     if (!context_) {
+        // Under a limit on the address space, a context made without room for it crashes inside the driver.
+        const std::string what = "a picture of " + std::to_string(width) + "x" + std::to_string(height);
+        if (!RoomForAnotherContext(long(width) * height, what, &failure_))
+            return;
         context_ = WaylandEglContext::create(setup_.egl, surface_, width, height, &failure_);
         if (!context_)
             return;

@@ -308,6 +308,20 @@ std::string ConnectionLost(wl_display* display)
     return "lost the connection to the Wayland compositor";
 }
 
+// Why there is no connection: what was asked for (the socket handed over, or the display's name), and the ways out.
+std::string ConnectFailure()
+{
+    const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
+    const char *socket = std::getenv("WAYLAND_SOCKET"), *name = std::getenv("WAYLAND_DISPLAY"),
+               *x = std::getenv("DISPLAY");
+    if (set(socket))
+        return "cannot connect to the Wayland compositor through the socket WAYLAND_SOCKET names (\"" + std::string(socket)
+            + "\"); use --render DIR to render without one";
+    return "cannot connect to the Wayland compositor \"" + std::string(set(name) ? name : "wayland-0") + "\""
+        + (set(x) ? " (WAYLAND_DISPLAY= inkspin draws on the X display " + std::string(x) + " instead)" : "")
+        + "; use --render DIR to render without one";
+}
+
 // Surfaces the compositor closed are dropped; the first one that cannot be drawn ends the saver.
 Outcome Review(Host& h, std::string* error)
 {
@@ -445,9 +459,7 @@ int RunOnWayland(const CommandLine& line, std::string* error)
     h.line = &line;
     h.display = wl_display_connect(nullptr);
     if (h.display == nullptr) {
-        const char* name = std::getenv("WAYLAND_DISPLAY");
-        *error = std::string("cannot connect to the Wayland compositor \"") + (name ? name : "wayland-0")
-            + "\"; use --render DIR to render without one";
+        *error = ConnectFailure();
         return 1;
     }
     h.endOnInput = line.mode == RunMode::Root && !line.ignoreInput;
@@ -483,7 +495,9 @@ int RunOnWayland(const CommandLine& line, std::string* error)
         else
             what = h.outputs.empty() ? std::string("a screen saver with no output yet")
                 : h.outputs.size() == 1 ? "a " + what + " output"
-                                        : "outputs of " + what;
+                : h.outputs.size() <= 3 ? "outputs of " + what
+                                        : std::to_string(h.outputs.size()) + " outputs of "
+                                              + std::to_string(pixels / 1000000) + " million pixels in all";
         h.setup.egl = RoomForOpenGL(pixels, what, error) ? WaylandEglDisplay(h.display, error) : EGL_NO_DISPLAY;
         if (h.setup.egl != EGL_NO_DISPLAY) {
             h.setup.compositor = h.compositor;

@@ -154,7 +154,12 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
     const char* name = std::getenv("DISPLAY");
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
-        *error = std::string("cannot open display \"") + (name ? name : "") + "\"; use --render DIR to render without one";
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        *error = name == nullptr || *name == '\0'
+            ? std::string("no display: DISPLAY is not set")
+                + (wayland == nullptr || *wayland == '\0' ? ", and neither is WAYLAND_DISPLAY" : "")
+            : "cannot open display \"" + std::string(name) + "\"";
+        *error += "; use --render DIR to render without one";
         return 1;
     }
     XErrorTrapWatchConnection(display);

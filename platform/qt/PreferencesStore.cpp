@@ -294,6 +294,9 @@ std::string Save(const std::string& path, const std::map<std::string, std::strin
     const FileText old = ReadText(path, false);
     if (!old.problem.empty())
         return old.problem + "; it is left as it is";
+    // A file its owner made read-only is theirs to keep, whoever saves (QSettings refuses it too).
+    if (old.exists && ((old.mode & S_IWUSR) == 0 || access(path.c_str(), W_OK) != 0))
+        return path + " is read-only; it is left as it is (chmod u+w makes it writable)";
     const std::string text = IniWithTopLevelValues(old.text, sets);
     if (text.size() > static_cast<std::size_t>(kMaxFileSize))
         return "with these settings " + path

@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -84,6 +86,8 @@ TEST_F(RenderCommandTest, FailuresAreOneLineAndExitOne)
 {
     std::ofstream(config.path() / "plain-file") << "x";
     ExpectOneLineError(inkspin({"--render", (config.path() / "plain-file" / "frames").string()}), 1, "plain-file");
+    ExpectOneLineError(inkspin({"--render", (config.path() / "typo" / "frames").string()}), 1, "does not exist");
+    EXPECT_FALSE(fs::exists(config.path() / "typo")) << "as mkdir, not mkdir -p";
 
     // With no EGL vendor library to load, there is no OpenGL at all.
     ExpectOneLineError(inkspin({"--render", directory.string(), "--frames", "1"},
@@ -155,12 +159,17 @@ TEST_F(RenderCommandTest, FullDiskAndHugeSizesFailCleanly)
     // saying so, never a crash inside the driver (each of these crashed before, with SIGSEGV or SIGABRT).
     const std::pair<int, const char*> limits[] = {
         {1500000, "16384x16384"}, {600000, "4096x4096"}, {500000, "2048x2048"}, {450000, "1280x720"},
-        {400000, "64x64"}, {250000, "1280x720"}};
+        {400000, "64x64"}, {250000, "1280x720"}, {700000, "64x64"}}; // the last: the driver alone would fit
     for (const auto& [kilobytes, size] : limits) {
         const ProcessResult r = RunProcess({"/bin/sh", "-c", "ulimit -v " + std::to_string(kilobytes) + "; exec '"
                                                                + INKSPIN_BINARY + "' --render '" + directory.string()
                                                                + "' --size " + size + " --frames 1"});
         ExpectOneLineError(r, 1, "out of memory");
+        unsigned need = 0, used = 0, allowed = 0; // what it names must not fit the limit it names
+        ASSERT_EQ(std::sscanf(r.err.substr(std::min(r.err.find(": OpenGL"), r.err.size())).c_str(), ": OpenGL's driver and the pictures need "
+                              "about %u MB of address space beside the %u MB in use, and ulimit -v allows %u MB",
+                              &need, &used, &allowed), 3) << r.err;
+        EXPECT_GT(need + used, allowed) << r.err;
     }
 }
 

@@ -10,6 +10,7 @@
 #include "hosts/settings-app/XScreenSaverList.h"
 #include "saver/Options.h"
 #include "settings/Contrast.h"
+#include "settings/SheetColorWell.h"
 #include "settings/SheetLoader.h"
 #include "settings/SheetSlider.h"
 
@@ -22,6 +23,7 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -139,9 +141,11 @@ TEST(SettingsWindowTest, FitsTheScreenAndEveryAccessKeyWorks)
     for (SheetSlider* slider : sheet.findChildren<SheetSlider*>())
         EXPECT_EQ(slider->findChild<QLabel*>()->text(), slider->valueText()) << "a value cut short";
     EXPECT_EQ(QApplication::focusWidget(), sheet.findChild<QCheckBox*>("backgroundZoomCheckbox")) << "focus starts";
+    // Whatever has focus is in sight, so that the next key changes nothing unseen.
+    const auto inSight = [] { return !QApplication::focusWidget()->visibleRegion().isEmpty(); };
     for (int tab = 0; tab < 30; ++tab) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_TRUE(QApplication::focusWidget()->isVisible() && !QApplication::focusWidget()->inherits("QScrollArea"));
+        EXPECT_TRUE(inSight() && !QApplication::focusWidget()->inherits("QScrollArea"));
     }
 
     // Access keys: unique in the whole window, and each label's moves focus to its control.
@@ -164,6 +168,7 @@ TEST(SettingsWindowTest, FitsTheScreenAndEveryAccessKeyWorks)
         QTest::keyClick(QApplication::focusWidget(), key(label->text()).toLatin1(), Qt::AltModifier);
         QWidget* control = label->buddy()->focusProxy() != nullptr ? label->buddy()->focusProxy() : label->buddy();
         EXPECT_EQ(QApplication::focusWidget(), control) << label->text().toStdString();
+        EXPECT_TRUE(inSight()) << label->text().toStdString();
         ++labelled;
         // Its words and range are its row's in the options table.
         const OptionSpec* option = FindOption(label->buddy()->property("option").toString().toStdString());
@@ -184,6 +189,27 @@ TEST(SettingsWindowTest, FitsTheScreenAndEveryAccessKeyWorks)
         dynamic_cast<SheetWindow&>(sheet).showSaveFailure("a test");
         const auto* message = sheet.findChild<QLabel*>("messageLabel");
         EXPECT_GE(ContrastRatio(message->palette().color(QPalette::WindowText), background), 4.5);
+        QApplication::processEvents();
+        EXPECT_FALSE(message->visibleRegion().isEmpty()) << "the message shows where the user looks";
+    }
+    // The wheel over a slider without focus scrolls the sheet and leaves the slider as it was.
+    QSlider* knob = sheet.findChildren<SheetSlider*>().first()->knob();
+    knob->clearFocus();
+    const int value = knob->value();
+    QWheelEvent wheel(QPointF(5, 5), knob->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(knob, &wheel);
+    EXPECT_EQ(knob->value(), value);
+    // Help and the colour dialog fit the screen as well (Qt's own grow past it at scale factor 2).
+    for (QAbstractButton* opener : std::initializer_list<QAbstractButton*>{
+             window.findChild<QPushButton*>("helpButton"), sheet.findChildren<SheetColorWell*>().first()}) {
+        QRect shown;
+        QTimer::singleShot(500, [&] {
+            if (QWidget* dialog = QApplication::activeModalWidget())
+                shown = dialog->frameGeometry(), dialog->close();
+        });
+        opener->click();
+        EXPECT_TRUE(screen.contains(shown)) << shown.width() << "x" << shown.height();
     }
 }
 
@@ -250,6 +276,7 @@ TEST(SettingsWindowTest, ClosingWithEditsAsksFirst)
         EXPECT_NE(ReadFile(config.preferencesFile()).find(c.stored), std::string::npos);
         if (window.isVisible()) {
             window.sheet()->findChild<QPushButton*>("cancelButton")->click();
+            EXPECT_EQ(window.focusWidget(), window.optionsButton()) << "focus back where it was";
             EXPECT_TRUE(window.close()) << "no edits: nothing to ask";
         }
     }

@@ -31,7 +31,7 @@ protected:
         char pattern[] = "/tmp/inkspin-wayland-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         runtime = pattern;
-        std::ofstream(runtime / "config") << "xwayland disable\noutput HEADLESS-2 scale 2\n";
+        std::ofstream(runtime / "config") << "xwayland disable\noutput HEADLESS-2 mode 1280x1024 scale 2\n";
         std::vector<std::string> argv;
         if (getuid() == 0) {
             const passwd* nobody = getpwnam("nobody");
@@ -247,7 +247,17 @@ TEST_F(WaylandHostTest, ACompositorThatGoesAwayEndsItWithOneLine)
     // Too little address space for OpenGL's driver: said before the driver loads, not a crash inside it.
     const std::string limited = std::string("ulimit -v 256000; exec '") + INKSPIN_BINARY + "' -root";
     ExpectOneLineError(RunProcess({"/bin/sh", "-c", limited}, session()), 1,
-                       "out of memory for outputs of 1280x720 and 1920x1080");
+                       "out of memory for outputs of 1280x720 and 1280x1024");
+    // Outputs plugged in while it runs under a limit: each new context is weighed first, and the first that does
+    // not fit ends it with one line, never a crash inside the driver.
+    BackgroundProcess plugged({"/bin/sh", "-c", std::string("ulimit -v 1000000; exec '") + INKSPIN_BINARY
+                                                    + "' -root --delay 100000"}, session());
+    expectLattice("HEADLESS-1");
+    for (int i = 0; i < 12 && plugged.running(); ++i)
+        tool({"/usr/bin/swaymsg", "create_output"});
+    ExpectOneLineError(plugged.wait(5.0), 1, "out of memory for a picture of 1920x1080");
+    for (int i = 3; i < 15; ++i)
+        tool({"/usr/bin/swaymsg", "output", "HEADLESS-" + std::to_string(i), "disable"});
 #endif
     auto saver = inkspin({"--root"});
     expectLattice("HEADLESS-1");

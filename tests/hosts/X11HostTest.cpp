@@ -47,7 +47,8 @@ protected:
             XCloseDisplay(dpy);
     }
 
-    std::unique_ptr<BackgroundProcess> inkspin(std::vector<std::string> arguments, std::string screenSaverWindow = "")
+    std::unique_ptr<BackgroundProcess> inkspin(std::vector<std::string> arguments, std::string screenSaverWindow = "",
+                                               std::string display = "")
     {
         // A window named by its caller means X11 even in a Wayland session (XWayland's clients run it so).
         const bool named = !screenSaverWindow.empty() || std::ranges::any_of(arguments, [](const std::string& a) {
@@ -56,7 +57,8 @@ protected:
         arguments.insert(arguments.begin(), INKSPIN_BINARY);
         return std::make_unique<BackgroundProcess>(
             arguments, std::vector<std::string>{"XSCREENSAVER_WINDOW=" + screenSaverWindow,
-                                                named ? "WAYLAND_DISPLAY=no-such-compositor" : "WAYLAND_DISPLAY="});
+                                                named ? "WAYLAND_DISPLAY=no-such-compositor" : "WAYLAND_DISPLAY=",
+                                                display.empty() ? "UNUSED=" : "DISPLAY=" + display});
     }
     // Hacks end by the ending signal itself, and silently.
     static void endWith(BackgroundProcess& saver, int signal) { ExpectQuietEnd(saver, 128 + signal, signal); }
@@ -225,8 +227,11 @@ TEST_F(X11HostTest, WindowOptionsCombineAndSigtermWinsOverTheWindowsEnd)
         XSync(dpy, False);
         char id[32];
         std::snprintf(id, sizeof id, "0x%lx", pane);
+        // XScreenSaver's hacks take toolkit options too: -display over $DISPLAY, the rest ignored.
         auto saver = idWins ? inkspin({"--root", "--window-id", id}, std::to_string(other))
-                            : inkspin({"-window", "-root", "-window"}, std::to_string(pane));
+                            : inkspin({"-window", "-root", "-visual", "default", "-install", "-mono", "-geometry",
+                                       "1x1+0+0", "-display", DisplayString(dpy), "-window"},
+                                      std::to_string(pane), ":98");
         EXPECT_GT(Share(waitFor(pane), PixelKind::Shade), 0.5);
         EXPECT_EQ(Share(waitFor(other, [](const Image&) { return true; }), PixelKind::Shade), 0.0);
         if (!idWins) // the window's end before the signal here, after it with -window-id
@@ -336,6 +341,14 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
         ExpectOneLineError(RunProcess({INKSPIN_SETTINGS_BINARY}, {display, "QT_QPA_PLATFORM=", "WAYLAND_DISPLAY="}), 1,
                            "display");
     }
+    // A Wayland display that is not there names the way to X, a socket handed over is named as such, and no display
+    // at all says so.
+    const std::pair<std::vector<std::string>, const char*> displays[] = {
+        {{"WAYLAND_DISPLAY=nowhere", "DISPLAY=:5"}, "\"nowhere\" (WAYLAND_DISPLAY= inkspin draws on the X display :5"},
+        {{"WAYLAND_SOCKET=garbage"}, "through the socket WAYLAND_SOCKET names (\"garbage\")"},
+        {{"WAYLAND_DISPLAY=", "DISPLAY="}, "DISPLAY is not set, and neither is WAYLAND_DISPLAY"}};
+    for (const auto& [environment, named] : displays)
+        ExpectOneLineError(RunProcess({INKSPIN_BINARY, "-root"}, environment), 1, named);
     // Qt's own options are Qt's; anything else is refused before a window opens.
     ExpectOneLineError(RunProcess({INKSPIN_SETTINGS_BINARY, "-style", "fusion", "--bogus"},
                                   {"XDG_RUNTIME_DIR=" + config.path().string()}), 2, "'--bogus'");

@@ -7,6 +7,7 @@
 
 #include "support/data/ObjectModule.h"
 #include "support/memory/MemoryPoolTesting.h"
+#include "support/video/ScreenGeometry.h"
 
 #include <GL/gl.h>
 #include <unistd.h>
@@ -54,6 +55,25 @@ TEST_F(FrameLoopTest, TicksAdvanceTheClockInWholeTicksAndJumpsStayDefined)
     clock_->set(1e12); // millennia ahead: far more ticks than an int holds
     view->animateOneFrame();
     EXPECT_TRUE(std::isfinite(view->gRotAngle));
+}
+
+// Several views in one process (one an output, of different shapes) share the screen geometry: another view sized
+// between two frames must not change the picture, its perspective or where the zoom is captured.
+TEST_F(FrameLoopTest, EachViewDrawsWithItsOwnShapeWhateverAnotherRecorded)
+{
+    std::vector<Pixel> alone;
+    for (const bool another : {false, true}) {
+        auto view = startView(160, 120);
+        for (int i = 0; i < 4; ++i) {
+            if (another)
+                VideoSetWidth(90), VideoSetHeight(160); // a portrait output configured last
+            frame(*view, 9);
+        }
+        if (another) {
+            EXPECT_TRUE(pixels() == alone) << "drawn with the shape another view recorded";
+        }
+        alone = pixels();
+    }
 }
 
 TEST_F(FrameLoopTest, EveryStartBeginsAfreshAndEveryStopGivesBackEverything)

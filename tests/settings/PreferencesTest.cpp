@@ -118,7 +118,8 @@ TEST_F(PreferencesTest, SavesNeverLoseAFileAndSayWhyTheyCannot)
         {"a FIFO", [&] { fs::remove(file), mkfifo(file.c_str(), 0600); }, false, true}, // opening it would block for ever
         {"2 MiB", [&] { fs::resize_file(file, 2 << 20); }, false, true},                // reading it would cost its size
         {"a directory", [&] { fs::remove(file), fs::create_directories(file); }, false, true},
-        {"no permission", [&] { fs::permissions(file, fs::perms::none); }, root, !root},
+        {"no permission", [&] { fs::permissions(file, fs::perms::none); }, false, !root},
+        {"read-only", [&] { fs::permissions(file, fs::perms(0444)); }, false, false},
         {"a FIFO after the load", [&] { fs::remove(file), mkfifo(file.c_str(), 0600); }, false, true, true},
         {"a directory after the load", [&] { fs::remove(file), fs::create_directories(file); }, false, true, true},
         {"a symbolic link", [&] { fs::rename(file, folder / "target"), fs::create_symlink("target", file); }, false, false},
