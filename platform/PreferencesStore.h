@@ -6,11 +6,11 @@
 // Sets are kept in memory until AppSynchronize writes them.
 //
 // The domain "D" lives in ${XDG_CONFIG_HOME:-$HOME/.config}/inkspin/D.conf, INI as QSettings writes it (keys under
-// [General]; booleans true/false (1/0 read too, as QSettings reads them), numbers in decimal, floats in the shortest form that reads back bit for bit).
-// Only a regular file of at most 1 MiB is read (through a symbolic link too); anything else (junk aside, which reads
-// as far as it makes sense) reads as empty, and a FIFO or device is never waited for. With neither XDG_CONFIG_HOME nor
-// HOME set the store is empty and saving fails. The location is read from the environment at each call, so a test may
-// point it elsewhere. Main thread only.
+// [General]; booleans true/false, 1/0 read too as QSettings reads them; numbers in decimal, floats in the shortest
+// form that reads back bit for bit). Only a regular file of at most 1 MiB is read (through a symbolic link too);
+// anything else (junk aside, which reads as far as it makes sense) reads as empty, and a FIFO or device is never
+// waited for. With neither XDG_CONFIG_HOME nor HOME an absolute path the store is empty and saving fails. The
+// location is read from the environment at each call, so a test may point it elsewhere. Main thread only.
 //
 // A save takes the lock file beside the file (D.conf.lock, QSettings' own), waiting a second at most; reads the file
 // again under it; sets our keys in its text, leaving every other line as it was (other programs' keys, comments);

@@ -57,6 +57,6 @@ bool RoomForAnotherContext(long pixels, const std::string& what, std::string* er
     // Each context takes LLVM's code for its shaders and its threads' stacks beside its drawable (measured as the
     // growth of the address space per output added while the saver runs).
     constexpr std::size_t kContextBytes = std::size_t(64) << 20;
-    return Room(kContextBytes + static_cast<std::size_t>(pixels) * kBytesPerPixel, what, "its OpenGL context and picture",
-                error);
+    return Room(kContextBytes + static_cast<std::size_t>(pixels) * kBytesPerPixel, what,
+                "its OpenGL context and picture", error);
 }

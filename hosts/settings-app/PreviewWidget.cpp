@@ -9,6 +9,9 @@ PreviewWidget::PreviewWidget(QWidget* parent) : QOpenGLWidget(parent)
 {
     // A frame the view skips (less than a tick passed) must leave the last one on screen.
     setUpdateBehavior(QOpenGLWidget::PartialUpdate);
+    // Opaque on every platform: the zoom background leaves alpha below 1 in what it draws, and a compositor that
+    // honours alpha (Wayland's) would show the window's grey through the picture.
+    setTextureFormat(GL_RGB8);
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));

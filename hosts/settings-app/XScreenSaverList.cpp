@@ -192,10 +192,11 @@ bool WithInkspinListed(const std::string& text, const std::string& systemList, c
 
 namespace {
 
-// The file's whole text, or why it cannot be read.
-bool ReadWhole(const std::string& path, std::string* text, std::string* error)
+// The file's whole text, or why it cannot be read; through a symbolic link only when asked (Debian's app-defaults
+// file is one, to the GL or the non-GL list).
+bool ReadWhole(const std::string& path, std::string* text, std::string* error, bool followLinks = false)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
     if (fd < 0) {
         *error = std::strerror(errno);
         return false;
@@ -248,8 +249,8 @@ std::string ModeSaid(const ListChange& change, ListMode mode)
     if (Same(change.mode, "one"))
         return "; XScreenSaver is set to show one screen saver alone (mode: one)";
     if (Same(change.mode, "blank") || Same(change.mode, "off"))
-        return "; XScreenSaver is set to " + std::string(Same(change.mode, "off") ? "stay off" : "blank the screen only")
-            + " (mode: " + change.mode + ")";
+        return "; XScreenSaver is set to "
+            + std::string(Same(change.mode, "off") ? "stay off" : "blank the screen only") + " (mode: " + change.mode + ")";
     return "";
 }
 
@@ -286,7 +287,7 @@ bool UseInXScreenSaver(const ListRequest& request, std::string* message, ListCha
         return false;
     }
     std::string system, unused;
-    ReadWhole("/etc/X11/app-defaults/XScreenSaver", &system, &unused);
+    ReadWhole("/etc/X11/app-defaults/XScreenSaver", &system, &unused, true);
     const std::string saver = InstalledSaver();
     const auto installed = [&](const std::string& command) {
         return command.find('/') == std::string::npos || SameFile(command, saver);
@@ -303,10 +304,10 @@ bool UseInXScreenSaver(const ListRequest& request, std::string* message, ListCha
             return false;
         }
     }
-    *message = change->added      ? "Inkspin was added to XScreenSaver's list"
-        : change->enabled         ? "Inkspin was in XScreenSaver's list but turned off; it is turned on now"
-        : change->repointed       ? "XScreenSaver's list now runs the installed Inkspin (" + inkspin::Printable(saver) + ")"
-                                  : "Inkspin is in XScreenSaver's list already";
+    *message = change->added ? "Inkspin was added to XScreenSaver's list"
+        : change->enabled    ? "Inkspin was in XScreenSaver's list but turned off; it is turned on now"
+        : change->repointed  ? "XScreenSaver's list now runs the installed Inkspin (" + inkspin::Printable(saver) + ")"
+                             : "Inkspin is in XScreenSaver's list already";
     if (!change->elsewhere.empty())
         *message += ", running " + inkspin::Printable(change->elsewhere) + ", not the installed "
             + inkspin::Printable(saver);

@@ -308,18 +308,18 @@ std::string ConnectionLost(wl_display* display)
     return "lost the connection to the Wayland compositor";
 }
 
-// Why there is no connection: what was asked for (the socket handed over, or the display's name), and the ways out.
-std::string ConnectFailure()
+// Why there is no connection: what was asked for (the socket handed over, or the display's name), what is known of
+// why (`why`, may be empty), and the way out.
+std::string ConnectFailure(const std::string& why)
 {
     const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
     const char *socket = std::getenv("WAYLAND_SOCKET"), *name = std::getenv("WAYLAND_DISPLAY"),
                *x = std::getenv("DISPLAY");
-    if (set(socket))
-        return "cannot connect to the Wayland compositor through the socket WAYLAND_SOCKET names (\"" + std::string(socket)
-            + "\"); use --render DIR to render without one";
-    return "cannot connect to the Wayland compositor \"" + std::string(set(name) ? name : "wayland-0") + "\""
-        + (set(x) ? " (WAYLAND_DISPLAY= inkspin draws on the X display " + std::string(x) + " instead)" : "")
-        + "; use --render DIR to render without one";
+    const std::string what = set(socket) ? "through the socket WAYLAND_SOCKET names (\"" + std::string(socket) + "\")"
+                                         : "\"" + std::string(set(name) ? name : "wayland-0") + "\"";
+    return "cannot connect to the Wayland compositor " + what + (why.empty() ? "" : " (" + why + ")")
+        + (set(x) && !set(socket) ? "; WAYLAND_DISPLAY= inkspin draws on the X display " + std::string(x) + " instead"
+                                  : "; use --render DIR to render without one");
 }
 
 // Surfaces the compositor closed are dropped; the first one that cannot be drawn ends the saver.
@@ -457,9 +457,13 @@ int RunOnWayland(const CommandLine& line, std::string* error)
     }
     Host h;
     h.line = &line;
-    h.display = wl_display_connect(nullptr);
+    // libwayland says a second line of its own when it has no runtime folder to find a display's socket in.
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR"), *name = std::getenv("WAYLAND_DISPLAY");
+    const bool placed = (runtime != nullptr && runtime[0] == '/') || (name != nullptr && name[0] == '/')
+        || (std::getenv("WAYLAND_SOCKET") != nullptr && *std::getenv("WAYLAND_SOCKET") != '\0');
+    h.display = placed ? wl_display_connect(nullptr) : nullptr;
     if (h.display == nullptr) {
-        *error = ConnectFailure();
+        *error = ConnectFailure(placed ? "" : "XDG_RUNTIME_DIR is not set");
         return 1;
     }
     h.endOnInput = line.mode == RunMode::Root && !line.ignoreInput;

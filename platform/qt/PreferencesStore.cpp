@@ -37,7 +37,7 @@ std::string ConfigDirectory()
     if (xdg != nullptr && xdg[0] == '/') // the XDG rules ignore a relative value
         return std::string(xdg) + "/inkspin";
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0')
+    if (home != nullptr && home[0] == '/') // a relative one would mean a folder below wherever the saver started
         return std::string(home) + "/.config/inkspin";
     return {};
 }
@@ -374,7 +374,7 @@ bool PreferencesAppSynchronize(const char* domain, std::string* reason)
     const std::string path = PreferencesFilePath(domain);
     const auto found = path.empty() ? OpenFiles().end() : OpenFiles().find(path);
     if (path.empty())
-        problem = "neither XDG_CONFIG_HOME nor HOME is set: there is no place for the settings";
+        problem = "neither XDG_CONFIG_HOME nor HOME is an absolute path: there is no place for the settings";
     else if (found != OpenFiles().end() && !found->second.sets.empty())
         problem = Save(path, found->second.sets);
     if (found != OpenFiles().end())

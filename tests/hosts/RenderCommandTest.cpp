@@ -166,9 +166,9 @@ TEST_F(RenderCommandTest, FullDiskAndHugeSizesFailCleanly)
                                                                + "' --size " + size + " --frames 1"});
         ExpectOneLineError(r, 1, "out of memory");
         unsigned need = 0, used = 0, allowed = 0; // what it names must not fit the limit it names
-        ASSERT_EQ(std::sscanf(r.err.substr(std::min(r.err.find(": OpenGL"), r.err.size())).c_str(), ": OpenGL's driver and the pictures need "
-                              "about %u MB of address space beside the %u MB in use, and ulimit -v allows %u MB",
-                              &need, &used, &allowed), 3) << r.err;
+        const std::string said = r.err.substr(std::min(r.err.find(": OpenGL"), r.err.size()));
+        ASSERT_EQ(std::sscanf(said.c_str(), ": OpenGL's driver and the pictures need about %u MB of address space "
+                              "beside the %u MB in use, and ulimit -v allows %u MB", &need, &used, &allowed), 3) << r.err;
         EXPECT_GT(need + used, allowed) << r.err;
     }
 }

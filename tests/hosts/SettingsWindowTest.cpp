@@ -100,6 +100,15 @@ TEST(SettingsWindowTest, ThePreviewFollowsTheSheetAndTheFile)
     config.writePreferences("InkspinShadeLevels=3\n");
     EXPECT_TRUE(QTest::qWaitFor([&] { return preview.view().shadeLevelsSlider->intValue() == 3; }, 3000))
         << "a sheet with no edits follows the file";
+    // The zoom is on now (the file no longer turns it off), and the picture stays opaque: the zoom's alpha must not
+    // reach the window, where a compositor shows the window's grey through it.
+    ASSERT_TRUE(QTest::qWaitFor([&, n = preview.framesDrawn()] { return preview.framesDrawn() > n + 5; }, 5000));
+    const QImage opaque = preview.grabFramebuffer();
+    int seeThrough = 0;
+    for (int y = 0; y < opaque.height(); ++y)
+        for (int x = 0; x < opaque.width(); ++x)
+            seeThrough += qAlpha(opaque.pixel(x, y)) != 255;
+    EXPECT_EQ(seeThrough, 0);
     preview.view().shadeColorWell->setColor({0.2f, 0.9f, 0.3f});
     config.writePreferences("InkspinShadeLevels=4\n");
     const auto* message = window.sheet()->findChild<QLabel*>("messageLabel");
@@ -318,9 +327,9 @@ TEST(XScreenSaverListTest, EditsTheListTheDaemonReadsAndNothingElse)
         {"the last of three, one in a comment", "programs: a\nPrograms: b \\n\\\n c\n# \\\nprograms: x\n",
          {ListMode::Alone}, "programs: a\nPrograms: b \\n\\\n c\\n\\\n" + entry + "\n# \\\nprograms: x\nmode:\t\tone\n"
          "selected:\t\t2\n", 1},
-        {"a list ended by a blank line, mode and selected set where read", "mode: one\nprograms: \\\n a \\n\\\n\\\n\n"
-         "selected: 0\nselected: 5\n", {ListMode::Alone}, "mode: one\nprograms: \\\n a\\n\\\n" + entry + " \\n\\\n\\\n\n"
-         "selected: 0\nselected:\t\t1\n", 1},
+        {"a list ended by a blank line, mode and selected set where read",
+         "mode: one\nprograms: \\\n a \\n\\\n\\\n\nselected: 0\nselected: 5\n", {ListMode::Alone},
+         "mode: one\nprograms: \\\n a\\n\\\n" + entry + " \\n\\\n\\\n\nselected: 0\nselected:\t\t1\n", 1},
         {"a continuation ending the file", "programs: a \\n\\\n", {ListMode::Alone},
          "programs: a\\n\\\n" + entry + " \\n\\\n\nmode:\t\tone\nselected:\t\t1\n", 1},
         {"a continuation ending the file without a line end", "programs: a \\n\\", {},

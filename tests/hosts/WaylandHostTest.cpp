@@ -248,16 +248,6 @@ TEST_F(WaylandHostTest, ACompositorThatGoesAwayEndsItWithOneLine)
     const std::string limited = std::string("ulimit -v 256000; exec '") + INKSPIN_BINARY + "' -root";
     ExpectOneLineError(RunProcess({"/bin/sh", "-c", limited}, session()), 1,
                        "out of memory for outputs of 1280x720 and 1280x1024");
-    // Outputs plugged in while it runs under a limit: each new context is weighed first, and the first that does
-    // not fit ends it with one line, never a crash inside the driver.
-    BackgroundProcess plugged({"/bin/sh", "-c", std::string("ulimit -v 1000000; exec '") + INKSPIN_BINARY
-                                                    + "' -root --delay 100000"}, session());
-    expectLattice("HEADLESS-1");
-    for (int i = 0; i < 12 && plugged.running(); ++i)
-        tool({"/usr/bin/swaymsg", "create_output"});
-    ExpectOneLineError(plugged.wait(5.0), 1, "out of memory for a picture of 1920x1080");
-    for (int i = 3; i < 15; ++i)
-        tool({"/usr/bin/swaymsg", "output", "HEADLESS-" + std::to_string(i), "disable"});
 #endif
     auto saver = inkspin({"--root"});
     expectLattice("HEADLESS-1");
@@ -265,6 +255,21 @@ TEST_F(WaylandHostTest, ACompositorThatGoesAwayEndsItWithOneLine)
     const int pid = std::stoi(name.substr(name.find('.', 9) + 1));
     ASSERT_EQ(kill(pid, SIGKILL), 0);
     ExpectOneLineError(saver->wait(5.0), 1, "Wayland compositor");
+}
+
+// Outputs plugged in while it runs under a limit on the address space: each new context is weighed first, and the
+// first that does not fit ends it with one line, never a crash inside the driver.
+TEST_F(WaylandHostTest, OutputsPluggedInUnderAMemoryLimitEndItWithOneLine)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "AddressSanitizer cannot run under a limit on the address space";
+#endif
+    BackgroundProcess plugged({"/bin/sh", "-c", std::string("ulimit -v 1000000; exec '") + INKSPIN_BINARY
+                                                    + "' -root --delay 100000"}, session());
+    expectLattice("HEADLESS-1");
+    for (int i = 0; i < 12 && plugged.running(); ++i)
+        tool({"/usr/bin/swaymsg", "create_output"});
+    ExpectOneLineError(plugged.wait(5.0), 1, "out of memory for a picture of 1920x1080");
 }
 
 // Weston has no layer shell: the screen saver takes a fullscreen window instead, and the wallpaper says it cannot be.

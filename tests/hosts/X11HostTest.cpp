@@ -344,11 +344,14 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
     // A Wayland display that is not there names the way to X, a socket handed over is named as such, and no display
     // at all says so.
     const std::pair<std::vector<std::string>, const char*> displays[] = {
-        {{"WAYLAND_DISPLAY=nowhere", "DISPLAY=:5"}, "\"nowhere\" (WAYLAND_DISPLAY= inkspin draws on the X display :5"},
+        {{"WAYLAND_DISPLAY=nowhere", "DISPLAY=:5"}, "; WAYLAND_DISPLAY= inkspin draws on the X display :5 instead"},
         {{"WAYLAND_SOCKET=garbage"}, "through the socket WAYLAND_SOCKET names (\"garbage\")"},
         {{"WAYLAND_DISPLAY=", "DISPLAY="}, "DISPLAY is not set, and neither is WAYLAND_DISPLAY"}};
-    for (const auto& [environment, named] : displays)
+    for (auto [environment, named] : displays) {
+        ExpectOneLineError(RunProcess({INKSPIN_BINARY, "-root"}, environment), 1, named); // no runtime folder
+        environment.push_back("XDG_RUNTIME_DIR=" + config.path().string());
         ExpectOneLineError(RunProcess({INKSPIN_BINARY, "-root"}, environment), 1, named);
+    }
     // Qt's own options are Qt's; anything else is refused before a window opens.
     ExpectOneLineError(RunProcess({INKSPIN_SETTINGS_BINARY, "-style", "fusion", "--bogus"},
                                   {"XDG_RUNTIME_DIR=" + config.path().string()}), 2, "'--bogus'");
