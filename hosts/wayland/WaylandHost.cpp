@@ -315,11 +315,18 @@ std::string ConnectFailure(const std::string& why)
     const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
     const char *socket = std::getenv("WAYLAND_SOCKET"), *name = std::getenv("WAYLAND_DISPLAY"),
                *x = std::getenv("DISPLAY");
-    const std::string what = set(socket) ? "through the socket WAYLAND_SOCKET names (\"" + std::string(socket) + "\")"
-                                         : "\"" + std::string(set(name) ? name : "wayland-0") + "\"";
-    return "cannot connect to the Wayland compositor " + what + (why.empty() ? "" : " (" + why + ")")
-        + (set(x) && !set(socket) ? "; WAYLAND_DISPLAY= inkspin draws on the X display " + std::string(x) + " instead"
-                                  : "; use --render DIR to render without one");
+    // Appended piece by piece: GCC 12 misreads a quote put before a temporary string as overlapping copies.
+    std::string text = "cannot connect to the Wayland compositor ";
+    text += set(socket) ? "through the socket WAYLAND_SOCKET names (\"" : "\"";
+    text += set(socket) ? socket : set(name) ? name : "wayland-0";
+    text += set(socket) ? "\")" : "\"";
+    if (!why.empty())
+        text += " (" + why + ")";
+    if (set(x) && !set(socket))
+        text += "; WAYLAND_DISPLAY= inkspin draws on the X display " + std::string(x) + " instead";
+    else
+        text += "; use --render DIR to render without one";
+    return text;
 }
 
 // Surfaces the compositor closed are dropped; the first one that cannot be drawn ends the saver.
