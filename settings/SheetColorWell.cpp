@@ -1,8 +1,9 @@
 #include "settings/SheetColorWell.h"
 
+#include "settings/ScreenRoom.h"
+
 #include <QColorDialog>
 #include <QPainter>
-#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -14,11 +15,9 @@ namespace {
 // screen) runs inside a frame that fits the screen and scrolls, so that OK and Cancel can always be reached.
 int RunWithinScreen(QColorDialog& dialog, QWidget* parent)
 {
-    constexpr int kFrameAllowance = 48; // a window manager's frame and a panel
-    const QRect screen = parent->screen() != nullptr ? parent->screen()->availableGeometry() : QRect();
+    const QSize room = RoomOnScreen(*parent);
     const QSize wanted = dialog.sizeHint().expandedTo(dialog.minimumSizeHint());
-    if (screen.isEmpty()
-        || (wanted.width() <= screen.width() && wanted.height() <= screen.height() - kFrameAllowance))
+    if (wanted.boundedTo(room) == wanted)
         return dialog.exec();
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     dialog.setWindowFlags(Qt::Widget);
@@ -31,7 +30,7 @@ int RunWithinScreen(QColorDialog& dialog, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(area);
     QObject::connect(&dialog, &QDialog::finished, &frame, &QDialog::done);
-    frame.resize(std::min(wanted.width() + 24, screen.width()), screen.height() - kFrameAllowance);
+    frame.resize(QSize(wanted.width() + 24, room.height()).boundedTo(room)); // the scroll bar beside it
     dialog.show();
     const int result = frame.exec();
     area->takeWidget();

@@ -7,6 +7,7 @@
 #include "saver/Options.h"
 #include "saver/PreferenceKeys.h"
 #include "settings/Contrast.h"
+#include "settings/ScreenRoom.h"
 #include "settings/SheetDialog.h"
 
 #include <sys/stat.h>
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -39,14 +39,6 @@ std::string FileStamp()
         return {};
     return std::to_string(status.st_ino) + ":" + std::to_string(status.st_size) + ":"
         + std::to_string(status.st_mtim.tv_sec) + "." + std::to_string(status.st_mtim.tv_nsec);
-}
-
-// What a window manager's frame and a panel may take around the window, beyond the screen's available area.
-constexpr int kFrameAllowance = 48;
-
-QRect AvailableArea(const QWidget& widget)
-{
-    return widget.screen() != nullptr ? widget.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
 // The first control that Tab reaches inside `sheet`.
@@ -148,9 +140,8 @@ void SettingsWindow::openSheet()
     options_->hide();
     const int wanted = sheet->sizeHint().expandedTo(sheet->minimumSizeHint()).width()
         + sheetArea_->verticalScrollBar()->sizeHint().width() + 2 * sheetArea_->frameWidth();
-    const QRect screen = AvailableArea(*this);
-    // At most what the screen leaves beside the preview, the window's margins and a frame (it scrolls sideways then).
-    sheetArea_->setMinimumWidth(std::min(wanted, screen.width() - preview_->minimumWidth() - 40));
+    // At most what the screen leaves beside the preview and the window's margins (it scrolls sideways then).
+    sheetArea_->setMinimumWidth(std::min(wanted, RoomOnScreen(*this).width() - preview_->minimumWidth() - 24));
     if (QWidget* first = FirstControl(sheet))
         first->setFocus(Qt::TabFocusReason);
     // Room for the sheet beside the preview, as far as the screen allows.
@@ -165,9 +156,7 @@ bool SettingsWindow::sheetEdited() const
 
 void SettingsWindow::resizeWithinScreen(QSize wanted)
 {
-    const QRect screen = AvailableArea(*this);
-    resize(std::min(wanted.width(), screen.width() - kFrameAllowance / 3),
-           std::min(wanted.height(), screen.height() - kFrameAllowance));
+    resize(wanted.boundedTo(RoomOnScreen(*this)));
 }
 
 void SettingsWindow::sheetEnded()
@@ -253,8 +242,7 @@ void SettingsWindow::showHelp()
     auto* layout = new QVBoxLayout(&box);
     layout->addWidget(page);
     layout->addWidget(close);
-    const QRect screen = AvailableArea(*this);
-    box.resize(std::min(640, screen.width() - kFrameAllowance / 3), std::min(560, screen.height() - kFrameAllowance));
+    box.resize(QSize(640, 560).boundedTo(RoomOnScreen(*this)));
     box.exec();
 }
 
