@@ -6,7 +6,8 @@ CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DINKSPIN_WERROR=ON
 # Debian 12 packages the build, the tests and the saver need.
 PACKAGES = cmake g++ make pkg-config \
            liblzo2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libx11-dev libx11-xcb-dev \
-           libpng-dev libwayland-dev wayland-protocols libxkbcommon-dev sway grim wtype weston qt6-wayland \
+           libpng-dev libwayland-dev wayland-protocols plasma-wayland-protocols libxkbcommon-dev libsystemd-dev \
+           sway grim wtype weston kwin-wayland mutter dbus qt6-wayland \
            qt6-base-dev libqt6opengl6-dev qt6-tools-dev libgtest-dev libbenchmark-dev xvfb xauth \
            libxml2-utils mandoc groff-base xscreensaver xscreensaver-gl
 
