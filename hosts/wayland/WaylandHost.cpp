@@ -1,6 +1,7 @@
 #include "hosts/wayland/WaylandHost.h"
 
 #include "hosts/common/DriverRoom.h"
+#include "hosts/common/OnePerSession.h"
 #include "hosts/common/SignalPipe.h"
 #include "hosts/wayland/SaverSurface.h"
 #include "hosts/wayland/WaylandEglContext.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -461,6 +463,14 @@ int RunOnWayland(const CommandLine& line, std::string* error)
     if (!SignalPipeInstall()) {
         *error = "cannot set up signal handling";
         return 1;
+    }
+    // One screen saver per session: a second --root (another idle tool, a second watcher, the user by hand) would
+    // stack its surfaces on the first's, and one key would end only one of them. A locker's --ignore-input copy
+    // draws under its own prompt and is not one of these.
+    int holder = 0;
+    if (line.mode == RunMode::Root && !line.ignoreInput && !ClaimOnePerSession("inkspin-root", &holder)) {
+        std::fprintf(stderr, "inkspin: a screen saver already covers this session (pid %d); this one ends\n", holder);
+        return 0;
     }
     Host h;
     h.line = &line;

@@ -11,6 +11,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -46,6 +48,12 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv, const
     dup2(open(errPath_.c_str(), O_WRONLY | O_TRUNC), 2);
     execv(args[0], args.data());
     _exit(127);
+}
+
+std::string BackgroundProcess::errorSoFar() const
+{
+    std::ifstream file(errPath_);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 BackgroundProcess::~BackgroundProcess()

@@ -23,6 +23,8 @@ public:
     int pid() const { return pid_; }
     bool running();
     void signal(int number);
+    // What it wrote on stderr so far, while it runs.
+    std::string errorSoFar() const;
     // Waits up to `seconds` for the end.
     ProcessResult wait(double seconds);
 

@@ -1,0 +1,159 @@
+// The other side of inkspin-idle's D-Bus, for its tests, on the test's private session bus:
+//   inhibit SECONDS [uninhibit]  asks org.freedesktop.ScreenSaver to inhibit, holds SECONDS, then leaves the bus, or
+//                                says UnInhibit and stays 5 s more
+//   gnome-session SECONDS        stands in for gnome-session: its idle flag set for SECONDS, then cleared and told
+//   logind FILE                  stands in for logind (the watcher finds it through DBUS_SYSTEM_BUS_ADDRESS): each
+//                                Lock of the session "auto" adds a line to FILE
+//   mutter-key                   a key pressed and released through Mutter's remote desktop interface
+// Says "ready" on stderr once it serves or holds.
+#include <systemd/sd-bus.h>
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace {
+
+sd_bus* gBus = nullptr;
+bool gInhibited = true;
+const char* gLockFile = nullptr;
+
+void Serve(double seconds)
+{
+    timespec start {}, now {};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        while (sd_bus_process(gBus, nullptr) > 0) {
+        }
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const double left = seconds - (now.tv_sec - start.tv_sec) - (now.tv_nsec - start.tv_nsec) / 1e9;
+        if (left <= 0)
+            return;
+        sd_bus_wait(gBus, static_cast<uint64_t>(left * 1e6));
+    }
+}
+
+int Fail(const char* what, int error)
+{
+    std::fprintf(stderr, "idle-test-bus: %s: %s\n", what, std::strerror(-error));
+    return 1;
+}
+
+int IsInhibited(sd_bus_message* message, void*, sd_bus_error*)
+{
+    uint32_t flags = 0;
+    sd_bus_message_read(message, "u", &flags);
+    return sd_bus_reply_method_return(message, "b", gInhibited && (flags & 8) != 0);
+}
+
+int Lock(sd_bus_message* message, void*, sd_bus_error*)
+{
+    if (FILE* file = std::fopen(gLockFile, "a")) {
+        std::fputs("lock\n", file);
+        std::fclose(file);
+    }
+    return sd_bus_reply_method_return(message, "");
+}
+
+const sd_bus_vtable kSession[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD("IsInhibited", "u", "b", IsInhibited, 0),
+    SD_BUS_SIGNAL("InhibitorRemoved", "o", 0),
+    SD_BUS_VTABLE_END,
+};
+const sd_bus_vtable kLogin[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD("Lock", "", "", Lock, 0),
+    SD_BUS_VTABLE_END,
+};
+
+int Ready()
+{
+    std::fprintf(stderr, "ready\n");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    int result = command == "logind" ? sd_bus_open_system(&gBus) : sd_bus_open_user(&gBus);
+    if (result < 0)
+        return Fail("no bus", result);
+    if (command == "inhibit" && argc > 2) {
+        sd_bus_message* reply = nullptr;
+        uint32_t cookie = 0;
+        // The watcher may still be starting: asked again for up to 5 s.
+        for (int tries = 0; tries < 50; ++tries, poll(nullptr, 0, 100)) {
+            result = sd_bus_call_method(gBus, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                                        "org.freedesktop.ScreenSaver", "Inhibit", nullptr, &reply, "ss",
+                                        "idle-test-bus", "a video plays");
+            if (result >= 0)
+                break;
+        }
+        if (result < 0 || sd_bus_message_read(reply, "u", &cookie) < 0)
+            return Fail("Inhibit", result);
+        Ready();
+        Serve(std::atof(argv[2]));
+        if (argc > 3) {
+            sd_bus_call_method(gBus, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                               "org.freedesktop.ScreenSaver", "UnInhibit", nullptr, nullptr, "u", cookie);
+            Serve(5);
+        }
+        return 0;
+    }
+    if (command == "gnome-session" && argc > 2) {
+        if ((result = sd_bus_add_object_vtable(gBus, nullptr, "/org/gnome/SessionManager", "org.gnome.SessionManager",
+                                               kSession, nullptr)) < 0
+            || (result = sd_bus_request_name(gBus, "org.gnome.SessionManager", 0)) < 0)
+            return Fail("gnome-session", result);
+        Ready();
+        Serve(std::atof(argv[2]));
+        gInhibited = false;
+        sd_bus_emit_signal(gBus, "/org/gnome/SessionManager", "org.gnome.SessionManager", "InhibitorRemoved", "o",
+                           "/org/gnome/SessionManager/Inhibitor1");
+        Serve(60);
+        return 0;
+    }
+    if (command == "logind" && argc > 2) {
+        gLockFile = argv[2];
+        if ((result = sd_bus_add_object_vtable(gBus, nullptr, "/org/freedesktop/login1/session/auto",
+                                               "org.freedesktop.login1.Session", kLogin, nullptr)) < 0
+            || (result = sd_bus_request_name(gBus, "org.freedesktop.login1", 0)) < 0)
+            return Fail("logind", result);
+        Ready();
+        Serve(60);
+        return 0;
+    }
+    if (command == "mutter-key") {
+        sd_bus_message* reply = nullptr;
+        const char* path = nullptr;
+        result = sd_bus_call_method(gBus, "org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
+                                    "org.gnome.Mutter.RemoteDesktop", "CreateSession", nullptr, &reply, "");
+        if (result < 0 || sd_bus_message_read(reply, "o", &path) < 0)
+            return Fail("CreateSession", result);
+        const std::string session = path;
+        const char* interface = "org.gnome.Mutter.RemoteDesktop.Session";
+        if ((result = sd_bus_call_method(gBus, "org.gnome.Mutter.RemoteDesktop", session.c_str(), interface, "Start",
+                                         nullptr, nullptr, "")) < 0)
+            return Fail("Start", result);
+        // The seat gains its keyboard with the first key, which goes nowhere: clients need a moment to take the
+        // keyboard and its focus. The second is the one a client sees.
+        for (int pressed : {1, 0, 1, 0}) {
+            sd_bus_call_method(gBus, "org.gnome.Mutter.RemoteDesktop", session.c_str(), interface,
+                               "NotifyKeyboardKeycode", nullptr, nullptr, "ub", 30u, pressed); // the A key
+            poll(nullptr, 0, 500);
+        }
+        sd_bus_call_method(gBus, "org.gnome.Mutter.RemoteDesktop", session.c_str(), interface, "Stop", nullptr,
+                           nullptr, "");
+        return Ready();
+    }
+    std::fprintf(stderr, "idle-test-bus: unknown command\n");
+    return 2;
+}
