@@ -2,6 +2,7 @@
 
 #include "hosts/settings-app/FullScreenPreview.h"
 #include "hosts/settings-app/PreviewWidget.h"
+#include "hosts/settings-app/IdleDialog.h"
 #include "hosts/settings-app/XScreenSaverList.h"
 #include "platform/PreferencesStore.h"
 #include "saver/Options.h"
@@ -75,11 +76,22 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     top->addLayout(left, 1);
     top->addWidget(sheetArea_);
     auto* buttons = new QHBoxLayout;
-    // XScreenSaver lists only the savers of its own package until a user's ~/.xscreensaver names another one.
-    auto* xscreensaver = new QPushButton(tr("Use in &XScreenSaver…"));
-    xscreensaver->setObjectName(QStringLiteral("xscreensaverButton"));
-    xscreensaver->setToolTip(tr("Adds Inkspin to XScreenSaver's list of screen savers in ~/.xscreensaver"));
-    connect(xscreensaver, &QPushButton::clicked, this, &SettingsWindow::useInXScreenSaver);
+    // On X11, XScreenSaver starts the saver, and lists only those of its own package until a user's ~/.xscreensaver
+    // names another one; in a Wayland session, where XScreenSaver cannot run, inkspin-idle starts it.
+    QPushButton* saverButton = nullptr;
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        saverButton = new QPushButton(tr("Use in &XScreenSaver…"));
+        saverButton->setObjectName(QStringLiteral("xscreensaverButton"));
+        saverButton->setToolTip(tr("Adds Inkspin to XScreenSaver's list of screen savers in ~/.xscreensaver"));
+        connect(saverButton, &QPushButton::clicked, this, &SettingsWindow::useInXScreenSaver);
+    } else {
+        saverButton = new QPushButton(tr("Use &as screen saver…"));
+        saverButton->setObjectName(QStringLiteral("idleButton"));
+        saverButton->setToolTip(tr("Starts Inkspin when the computer is idle, and locks after it"));
+        connect(saverButton, &QPushButton::clicked, this, [this] {
+            IdleDialog(QCoreApplication::applicationDirPath() + QStringLiteral("/inkspin-idle"), this).exec();
+        });
+    }
     auto* help = new QPushButton(tr("&Help"));
     help->setObjectName(QStringLiteral("helpButton"));
     connect(help, &QPushButton::clicked, this, &SettingsWindow::showHelp);
@@ -87,7 +99,7 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     fullScreen->setObjectName(QStringLiteral("fullScreenButton"));
     fullScreen->setToolTip(tr("Shows the saver on the whole screen with these settings, until a key or a click"));
     connect(fullScreen, &QPushButton::clicked, this, &SettingsWindow::previewFullScreen);
-    buttons->addWidget(xscreensaver);
+    buttons->addWidget(saverButton);
     buttons->addWidget(help);
     buttons->addStretch(1);
     buttons->addWidget(fullScreen);
@@ -219,7 +231,8 @@ void SettingsWindow::showHelp()
                       "it: every change shows at once, <b>Save</b> keeps it, <b>Cancel</b> takes it back. "
                       "<b>Preview full screen</b> shows the saver on the whole screen until a key or a click.</p>"
                       "<p>Settings are saved in %1 and used by <tt>inkspin</tt> wherever it runs: under XScreenSaver "
-                      "(<b>Use in XScreenSaver…</b> adds it to its list), on Wayland (see <tt>man inkspin</tt>), "
+                      "(<b>Use in XScreenSaver…</b> adds it to its list), on Wayland (<b>Use as screen saver…</b> starts it "
+                      "when the computer is idle; see <tt>man inkspin-idle</tt>), "
                       "and for headless renders.</p><table>")
                        .arg(QString::fromStdString(PreferencesFilePath(PreferenceKeys::kDomain)).toHtmlEscaped());
     for (const OptionSpec& option : Options()) {

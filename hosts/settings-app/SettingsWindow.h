@@ -1,5 +1,6 @@
 // The settings window: the live preview, an "Options…" button that opens the view's configuration sheet as a panel
-// beside it, "Preview full screen" (FullScreenPreview.h), Help, and "Use in XScreenSaver…" (XScreenSaverList.h).
+// beside it, "Preview full screen" (FullScreenPreview.h), Help, and "Use in XScreenSaver…" (XScreenSaverList.h) on X11
+// or "Use as screen saver…" (IdleDialog.h) in a Wayland session.
 //
 // The preview shows every change in the sheet at its next frame while nothing is stored: Save stores them (the
 // preview keeps them), Cancel puts the preview back as it was. The preferences file is watched (twice a second):
