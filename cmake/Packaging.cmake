@@ -29,9 +29,12 @@ inkspin-settings with a live preview, and their manual pages. Each user
 puts Inkspin in XScreenSaver's list once, with Use in XScreenSaver in
 inkspin-settings or inkspin-settings --use-in-xscreensaver.
 .
-On Wayland it runs natively: as the screen saver on every output, started
-by the compositor's idle daemon (swayidle, hypridle), or as a live
-wallpaper.")
+On Wayland it runs natively, as the screen saver on every output or as a
+live wallpaper. inkspin-idle starts it when the session is idle on GNOME,
+KDE Plasma, sway and the other compositors that tell idle time, honours
+inhibitors, and asks the desktop to lock after it; each user turns it on
+in inkspin-settings (Use as screen saver) or with systemctl --user enable
+inkspin-idle. Installing the package starts nothing.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # inkspin_VERSION_amd64.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)

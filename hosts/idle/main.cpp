@@ -188,6 +188,7 @@ int Watch(const IdleRequest& request)
             waits.push_back({wayland->descriptor(), POLLIN, 0}); // second, where the dispatch below looks
         if (wayland != nullptr && !wayland->flush()) {
             Say(false, "the compositor closed the connection: the session has ended");
+            status = 1;
             break;
         }
         int timeout = watcher.untilNextTimer(now);
@@ -217,6 +218,7 @@ int Watch(const IdleRequest& request)
         watcher.checkSaver();
         if (wayland != nullptr && waits[1].revents != 0 && !wayland->dispatch()) {
             Say(false, "the compositor closed the connection: the session has ended");
+            status = 1;
             break;
         }
         if (settings >= 0 && SettingsFileChanged(settings))

@@ -45,7 +45,8 @@ TEST(IdleDialogTest, SavesWhatTheWatcherReadsAndTurnsItOnAndOff)
     dialog.startMinutes()->setValue(7);
     dialog.lockMinutes()->setValue(3);
     const QString status = dialog.status()->text();
-    EXPECT_TRUE(wayland ? status.contains(QStringLiteral("after 7 minutes")) && status.contains(QStringLiteral("lock 3 minutes later"))
+    EXPECT_TRUE(wayland ? status.contains(QStringLiteral("after 7 minutes"))
+                            && status.contains(QStringLiteral("lock 3 minutes later"))
                             && status.contains(QStringLiteral("org_kde_kwin_idle"))
                         : status.contains(QStringLiteral("not a Wayland session")))
         << status.toStdString();

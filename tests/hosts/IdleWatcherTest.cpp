@@ -5,6 +5,9 @@
 // logind, Mutter's remote-desktop keyboard.
 #include "tests/hosts/wayland/SwayFixture.h"
 
+#include "hosts/idle/IdleSettings.h"
+#include "platform/PreferencesStore.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
@@ -166,6 +169,19 @@ TEST_F(IdleOnSwayTest, TheLockIsAskedForOnceAfterTheDelayAndTheUserIsThenLetIn)
         EXPECT_TRUE(Within(3, [&] { return !Held(saverLock()); })) << idle->errorSoFar();
         EndByTerm(*idle);
     }
+}
+
+TEST_F(IdleOnSwayTest, FollowsTheSavedTimesWithoutARestart)
+{
+    auto idle = watcher({});
+    const auto says = [&](const std::string& line) { return idle->errorSoFar().find(line) != std::string::npos; };
+    ASSERT_TRUE(Within(5, [&] { return says("after 300 s idle; never locks"); })) << idle->errorSoFar();
+    // Saved as the settings window saves: a new file renamed over the old.
+    PreferencesSetInt(IdleKeys::kStartMinutes, 2, IdleKeys::kDomain);
+    PreferencesSetInt(IdleKeys::kLockMinutes, 3, IdleKeys::kDomain);
+    ASSERT_TRUE(PreferencesAppSynchronize(IdleKeys::kDomain));
+    EXPECT_TRUE(Within(5, [&] { return says("after 120 s idle; locks 180 s later"); })) << idle->errorSoFar();
+    EndByTerm(*idle);
 }
 
 // KWin and Mutter, headless: the compositor, its session bus and a runtime folder of the test's own.

@@ -3,6 +3,7 @@
 # formed, every argument XScreenSaver's Settings dialog can make from it (each boolean's words, each number at its
 # low, high and default, each string at its default) is one inkspin takes, every setting --help lists is in both,
 # the man pages render without a warning, and the README's table of settings is the one the options table makes.
+# Every option of inkspin-idle's --help ($INKSPIN_IDLE) has its entry in the last man page given, the watcher's.
 # Usage: option-pages.sh INKSPIN OPTION_PAGES README XML MANPAGE...
 set -euo pipefail
 inkspin=$1 pages=$2 readme=$3 xml=$4
@@ -56,3 +57,10 @@ for option in $settings; do
   grep -qE -- "^ +$option([ ,]|$)" <<<"$manual" || { echo "not in the man page: $option"; exit 1; }
 done
 echo "$(wc -w <<<"$settings") settings in --help, the dialog and the man page"
+
+idle_manual=$(mandoc -T ascii "${@: -1}" | col -b)
+idle_options=$("$INKSPIN_IDLE" --help | grep -o '^  --[a-z-]*')
+for option in $idle_options; do
+  grep -qE -- "^ +$option( |$)" <<<"$idle_manual" || { echo "not in inkspin-idle's man page: $option"; exit 1; }
+done
+echo "$(wc -w <<<"$idle_options") options of inkspin-idle in its man page"

@@ -34,6 +34,7 @@ force=(--force-depends --force-script-chrootless)
 # The dependencies are not in the throwaway root; dpkg says so at length, which matters only when it fails.
 dpkg --root="$root" "${force[@]}" --log=/dev/null -i "$package" >"$root.log" 2>&1 || { cat "$root.log"; exit 1; }
 [[ $("$root/usr/bin/inkspin" --version) == "inkspin $version" ]]
+[[ $("$root/usr/bin/inkspin-idle" --version) == "inkspin-idle $version" ]]
 XDG_CONFIG_HOME=$root "$root/usr/libexec/xscreensaver/inkspin" --render "$root/frames" --frames 3 --size 64x36
 [[ $(find "$root/frames" -name 'frame-*.png' | wc -l) -eq 3 ]]
 rm -rf "$root/frames"
