@@ -131,20 +131,30 @@ TEST_F(IdleOnSwayTest, StartsOnEveryOutputAfterTheTimeoutEndsOnAKeyAndStartsAgai
     EXPECT_FALSE(Held(saverLock()));
 }
 
-TEST_F(IdleOnSwayTest, ADBusInhibitionKeepsItAwayUntilUnInhibitOrTheCallerLeaves)
+TEST_F(IdleOnSwayTest, InhibitorsKeepItAwayUntilTheyEnd)
 {
-    for (const bool leaves : {true, false}) {
-        SCOPED_TRACE(leaves ? "the caller leaves the bus" : "UnInhibit");
+    const struct {
+        std::string name;
+        std::vector<std::string> argv;
+    } rows[] = {
+        // A program with an idle inhibitor on a visible surface: the compositor tells no idle time meanwhile.
+        {"a Wayland idle inhibitor", {INKSPIN_TEST_INHIBITOR, "4"}},
+        // A player that asks over D-Bus, then leaves the bus, or says UnInhibit and stays.
+        {"D-Bus, the caller leaves", {INKSPIN_IDLE_TEST_BUS, "inhibit", "4"}},
+        {"D-Bus, UnInhibit", {INKSPIN_IDLE_TEST_BUS, "inhibit", "4", "uninhibit"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         auto idle = watcher({"--timeout", "1"});
-        auto player = peer(leaves ? std::vector<std::string>{"inhibit", "4"}
-                                  : std::vector<std::string>{"inhibit", "4", "uninhibit"});
-        ASSERT_TRUE(Within(5, [&] { return player->errorSoFar() == "ready\n"; }));
+        BackgroundProcess inhibitor(row.argv, environment());
+        ASSERT_TRUE(Within(5, [&] { return inhibitor.errorSoFar() == "ready\n"; })) << inhibitor.errorSoFar();
         usleep(3000000); // well past the timeout
         EXPECT_FALSE(Held(saverLock())) << idle->errorSoFar();
-        EXPECT_NE(idle->errorSoFar().find("held off by idle-test-bus: a video plays"), std::string::npos);
         // Once the inhibition has gone, a whole timeout more and the saver comes.
         expectLattice("HEADLESS-1");
-        EndByTerm(*idle);
+        const std::string log = EndByTerm(*idle);
+        EXPECT_EQ(log.find("held off by idle-test-bus: a video plays") != std::string::npos,
+                  row.argv[0] == INKSPIN_IDLE_TEST_BUS);
     }
 }
 
@@ -227,23 +237,28 @@ protected:
     TemporaryConfigHome config;
 };
 
-TEST_F(IdleOnDesktopTest, KWinStartsItThroughExtIdleNotifyOnTheLayerShell)
+TEST_F(IdleOnDesktopTest, KWinStartsItThroughExtIdleNotifyOnTheLayerShellUntilThePointerMoves)
 {
     ASSERT_EQ(access("/usr/bin/kwin_wayland", X_OK), 0) << "KWin is not installed (make deps installs it)";
     // A copy without the file capability, still called kwin_wayland: KWin's Qt platform plugin refuses any other name.
     fs::create_directory(runtime / "kwin");
     fs::copy_file("/usr/bin/kwin_wayland", runtime / "kwin" / "kwin_wayland");
-    launch({(runtime / "kwin" / "kwin_wayland").string(), "--virtual", "--no-lockscreen", "--socket", "kwin-test",
-            "--width", "640", "--height", "360"},
+    // Without permission checks, KWin lets the test's mouse in through its fake input.
+    launch({"/usr/bin/env", "KWIN_WAYLAND_NO_PERMISSION_CHECKS=1", (runtime / "kwin" / "kwin_wayland").string(),
+            "--virtual", "--no-lockscreen", "--socket", "kwin-test", "--width", "640", "--height", "360"},
            "kwin-test");
 
     auto idle = watcher({"WAYLAND_DEBUG=1"}); // the protocol, the saver's too, in the watcher's log
     ASSERT_TRUE(Within(10, [&] { return saverRuns(); })) << idle->errorSoFar();
     // Mapped on the layer shell and drawing: the compositor tells it a size, then presents frame after frame.
     EXPECT_TRUE(Within(10, [&] { return Count(idle->errorSoFar(), "wl_callback@") > 20; }));
+    // The pointer moves: the saver ends, and KWin tells the watcher the user is back.
+    EXPECT_EQ(RunProcess({INKSPIN_TEST_POINTER, "300", "move", "30", "30"}, environment()).status, 0);
+    EXPECT_TRUE(Within(5, [&] { return !saverRuns(); }));
     const std::string log = EndByTerm(*idle);
-    EXPECT_NE(log.find("idle time from ext-idle-notify-v1"), std::string::npos);
     EXPECT_NE(log.find("ext_idle_notification_v1@"), std::string::npos);
+    EXPECT_NE(log.find(".resumed()"), std::string::npos);
+    EXPECT_NE(log.find("idle time from ext-idle-notify-v1"), std::string::npos);
     EXPECT_NE(log.find("zwlr_layer_surface_v1@"), std::string::npos);
     EXPECT_NE(log.find(".configure("), std::string::npos);
     EXPECT_FALSE(saverRuns());

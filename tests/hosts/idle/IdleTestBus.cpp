@@ -1,6 +1,6 @@
 // The other side of inkspin-idle's D-Bus, for its tests, on the test's private session bus:
 //   inhibit SECONDS [uninhibit]  asks org.freedesktop.ScreenSaver to inhibit, holds SECONDS, then leaves the bus, or
-//                                says UnInhibit and stays 5 s more
+//                                says UnInhibit and stays 30 s more
 //   gnome-session SECONDS        stands in for gnome-session: its idle flag set for SECONDS, then cleared and told
 //   logind FILE                  stands in for logind (the watcher finds it through DBUS_SYSTEM_BUS_ADDRESS): each
 //                                Lock of the session "auto" adds a line to FILE
@@ -104,7 +104,7 @@ int main(int argc, char** argv)
         if (argc > 3) {
             sd_bus_call_method(gBus, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
                                "org.freedesktop.ScreenSaver", "UnInhibit", nullptr, nullptr, "u", cookie);
-            Serve(5);
+            Serve(30); // on the bus still: only the UnInhibit lets the saver come
         }
         return 0;
     }

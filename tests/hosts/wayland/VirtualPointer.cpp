@@ -1,10 +1,12 @@
-// wayland-test-pointer: a mouse for the Wayland tests, on a compositor with the wlr virtual-pointer interface.
+// wayland-test-pointer: a mouse for the Wayland tests, on a compositor with the wlr virtual-pointer interface (sway)
+// or KDE's fake input (KWin, started with KWIN_WAYLAND_NO_PERMISSION_CHECKS=1: it lets trusted programs only).
 //
 //   wayland-test-pointer WAIT_MS move DX DY | press
 //
 // Plugs a pointer into the compositor's seat, waits WAIT_MS (for clients to take the seat's new pointer), then
 // moves it by DX, DY twice (the first move may only bring it into a surface) or clicks its left button, and unplugs
 // it. Exit status 0 when the compositor took every request.
+#include "fake-input-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -18,6 +20,7 @@
 namespace {
 
 zwlr_virtual_pointer_manager_v1* gManager = nullptr;
+org_kde_kwin_fake_input* gFake = nullptr;
 wl_seat* gSeat = nullptr;
 
 void Announced(void*, wl_registry* registry, uint32_t name, const char* interface, uint32_t)
@@ -25,6 +28,9 @@ void Announced(void*, wl_registry* registry, uint32_t name, const char* interfac
     if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
         gManager = static_cast<zwlr_virtual_pointer_manager_v1*>(
             wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+    else if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0)
+        gFake = static_cast<org_kde_kwin_fake_input*>(
+            wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 1));
     else if (std::strcmp(interface, wl_seat_interface.name) == 0 && gSeat == nullptr)
         gSeat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
 }
@@ -44,6 +50,20 @@ int main(int argc, char** argv)
     wl_registry* registry = display != nullptr ? wl_display_get_registry(display) : nullptr;
     if (registry != nullptr && wl_registry_add_listener(registry, &kListener, nullptr) == 0)
         wl_display_roundtrip(display);
+    if (gManager == nullptr && gFake != nullptr) {
+        org_kde_kwin_fake_input_authenticate(gFake, "wayland-test-pointer", "tests");
+        usleep(static_cast<useconds_t>(std::atoi(argv[1])) * 1000);
+        for (int i = 0; i < 2; ++i) {
+            if (move)
+                org_kde_kwin_fake_input_pointer_motion(gFake, wl_fixed_from_double(std::atof(argv[3])),
+                                                       wl_fixed_from_double(std::atof(argv[4])));
+            else
+                org_kde_kwin_fake_input_button(gFake, 0x110 /* BTN_LEFT */, i == 0 ? 1 : 0);
+            wl_display_roundtrip(display);
+            usleep(100000);
+        }
+        return wl_display_roundtrip(display) < 0 ? 1 : 0;
+    }
     if (gManager == nullptr) {
         std::fputs("wayland-test-pointer: no compositor with virtual pointers\n", stderr);
         return 1;
