@@ -77,7 +77,7 @@ void IdleWatcher::tryStart(int64_t now)
     heldOff_ = false;
     std::string why;
     if (!saver_.start(saverProgram_, &why)) {
-        say_(false, why);
+        failed(why);
         return;
     }
     say_(true, "started " + saverProgram_ + " --root (pid " + std::to_string(saver_.pid()) + ")");
@@ -92,8 +92,21 @@ void IdleWatcher::checkSaver()
     bool normal = true;
     if (!saver_.reap(&how, &normal))
         return;
-    say_(normal, "the saver " + how + (normal ? "" : "; watching on, it starts at the next idle time"));
+    if (normal)
+        say_(true, "the saver " + how);
+    else
+        failed("the saver " + how + "; watching on, it starts at the next idle time");
     lockAt_ = -1;
+}
+
+void IdleWatcher::failed(const std::string& why)
+{
+    // Told once, not at every idle time of a session whose saver cannot run.
+    if (why != lastFailure_)
+        say_(false, why);
+    else
+        say_(true, why);
+    lastFailure_ = why;
 }
 
 void IdleWatcher::tick(int64_t now)

@@ -2,8 +2,8 @@
 // saver ends, a timer runs out. It starts the saver when the user has been idle for the timeout and nothing holds it
 // off; leaves ending it to the saver (whose own rule says what input is the user's); asks for the lock once, the
 // chosen time after the start; and never starts the saver again before the user has been idle a whole timeout anew.
-// A saver that fails or dies is told once in the log, and the next start waits for the next idle time: no loop of
-// restarts.
+// A saver that fails or dies is told in the log once (the same failure again only with --verbose), and the next
+// start waits for the next idle time: no loop of restarts.
 //
 // Settings are in whole seconds; `now` is CLOCK_MONOTONIC in milliseconds, read by the caller.
 #pragma once
@@ -46,6 +46,7 @@ public:
 
 private:
     void tryStart(int64_t now);
+    void failed(const std::string& why);
 
     IdleSource& source_;
     std::function<std::string()> holder_;
@@ -60,4 +61,5 @@ private:
     int64_t startedAt_ = 0;     // ms: when the saver started
     int64_t lockAt_ = -1;       // ms: when to ask for the lock, while the saver runs
     bool lockAsked_ = false;    // for this saver: the user's input now goes to the locker
+    std::string lastFailure_;   // the last start or end that went wrong, said once
 };

@@ -194,6 +194,20 @@ TEST_F(IdleOnSwayTest, FollowsTheSavedTimesWithoutARestart)
     EndByTerm(*idle);
 }
 
+TEST_F(IdleOnSwayTest, ASaverThatCannotRunIsToldOnce)
+{
+    fs::create_directory(runtime / "alone"); // no inkspin beside this watcher
+    fs::copy_file(INKSPIN_IDLE_BINARY, runtime / "alone" / "inkspin-idle");
+    BackgroundProcess idle({(runtime / "alone" / "inkspin-idle").string(), "--timeout", "1"}, environment());
+    for (int i = 0; i < 2; ++i) { // two idle times
+        usleep(2000000);
+        ASSERT_EQ(tool({"/usr/bin/wtype", "-s", "100", "x"}).status, 0);
+    }
+    const std::string log = EndByTerm(idle);
+    EXPECT_EQ(Count(log, "\n"), 1u) << log;
+    EXPECT_NE(log.find("cannot run " + (runtime / "alone" / "inkspin").string()), std::string::npos) << log;
+}
+
 // KWin and Mutter, headless: the compositor, its session bus and a runtime folder of the test's own.
 class IdleOnDesktopTest : public ::testing::Test {
 protected:
