@@ -5,17 +5,14 @@
 // logind, Mutter's remote-desktop keyboard.
 #include "tests/hosts/wayland/SwayFixture.h"
 
+#include "hosts/common/OnePerSession.h"
 #include "hosts/idle/IdleSettings.h"
 #include "platform/PreferencesStore.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/file.h>
-
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -34,16 +31,8 @@ struct PrivateBus {
     std::unique_ptr<BackgroundProcess> daemon;
 };
 
-// True while some process holds the lock file at `path` (the saver's one-per-session lock).
-bool Held(const fs::path& path)
-{
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    const bool held = flock(descriptor, LOCK_SH | LOCK_NB) != 0;
-    close(descriptor);
-    return held;
-}
+// True while an inkspin --root covers the session named by this process's XDG_RUNTIME_DIR and WAYLAND_DISPLAY.
+bool SaverRuns() { return OnePerSessionHolder("inkspin-root") > 0; }
 
 // Waits up to `seconds` for `done`.
 bool Within(double seconds, const std::function<bool()>& done)
@@ -77,6 +66,8 @@ protected:
     {
         SwayFixture::SetUp();
         bus = std::make_unique<PrivateBus>(runtime);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1); // the session SaverRuns looks at
+        setenv("WAYLAND_DISPLAY", display.c_str(), 1);
     }
     void TearDown() override
     {
@@ -96,15 +87,6 @@ protected:
         arguments.insert(arguments.begin(), {INKSPIN_IDLE_BINARY, "--verbose"});
         return std::make_unique<BackgroundProcess>(arguments, environment());
     }
-    std::unique_ptr<BackgroundProcess> peer(const std::vector<std::string>& arguments)
-    {
-        std::vector<std::string> argv = {INKSPIN_IDLE_TEST_BUS};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        auto process = std::make_unique<BackgroundProcess>(argv, environment());
-        return process;
-    }
-    double shade(const std::string& output) { return Share(this->output(output), PixelKind::Shade); }
-    fs::path saverLock() const { return runtime / ("inkspin-root-" + display + ".lock"); }
 
     std::unique_ptr<PrivateBus> bus;
 };
@@ -119,16 +101,16 @@ TEST_F(IdleOnSwayTest, StartsOnEveryOutputAfterTheTimeoutEndsOnAKeyAndStartsAgai
     ExpectOneLineError(RunProcess({INKSPIN_IDLE_BINARY}, environment()), 3, "already running");
 
     ASSERT_EQ(tool({"/usr/bin/wtype", "-s", "300", "x"}).status, 0);
-    EXPECT_TRUE(Within(3, [&] { return !Held(saverLock()); })) << idle->errorSoFar();
-    EXPECT_LT(shade("HEADLESS-1"), 0.1);
+    EXPECT_TRUE(Within(3, [&] { return !SaverRuns(); })) << idle->errorSoFar();
+    EXPECT_LT(Share(output("HEADLESS-1"), PixelKind::Shade), 0.1);
     // Not the instant after a dismissal: a whole timeout first, and then it comes back.
     usleep(1000000);
-    EXPECT_FALSE(Held(saverLock()));
+    EXPECT_FALSE(SaverRuns());
     expectLattice("HEADLESS-1");
 
     // Ending the watcher ends its saver; the watcher dies by the signal, as it was sent.
     EndByTerm(*idle);
-    EXPECT_FALSE(Held(saverLock()));
+    EXPECT_FALSE(SaverRuns());
 }
 
 TEST_F(IdleOnSwayTest, InhibitorsKeepItAwayUntilTheyEnd)
@@ -149,7 +131,7 @@ TEST_F(IdleOnSwayTest, InhibitorsKeepItAwayUntilTheyEnd)
         BackgroundProcess inhibitor(row.argv, environment());
         ASSERT_TRUE(Within(5, [&] { return inhibitor.errorSoFar() == "ready\n"; })) << inhibitor.errorSoFar();
         usleep(3000000); // well past the timeout
-        EXPECT_FALSE(Held(saverLock())) << idle->errorSoFar();
+        EXPECT_FALSE(SaverRuns()) << idle->errorSoFar();
         // Once the inhibition has gone, a whole timeout more and the saver comes.
         expectLattice("HEADLESS-1");
         const std::string log = EndByTerm(*idle);
@@ -164,19 +146,19 @@ TEST_F(IdleOnSwayTest, TheLockIsAskedForOnceAfterTheDelayAndTheUserIsThenLetIn)
     for (const bool logind : {true, false}) {
         SCOPED_TRACE(logind ? "logind" : "lock command");
         fs::remove(locks);
-        auto standIn = logind ? peer({"logind", locks.string()}) : nullptr;
+        auto standIn = logind ? std::make_unique<BackgroundProcess>(
+                                    std::vector<std::string>{INKSPIN_IDLE_TEST_BUS, "logind", locks.string()},
+                                    environment())
+                              : nullptr;
         auto idle = logind ? watcher({"--timeout", "1", "--lock-after", "1"})
                            : watcher({"--timeout", "1", "--lock-after", "1", "--lock-command",
                                       "echo lock >>" + locks.string()});
         expectLattice("HEADLESS-1");
         usleep(2500000);
-        EXPECT_EQ(Count(std::ifstream(locks) ? (std::stringstream() << std::ifstream(locks).rdbuf()).str() : "",
-                        "lock"),
-                  1u)
-            << idle->errorSoFar();
+        EXPECT_EQ(Count(ReadFile(locks), "lock"), 1u) << idle->errorSoFar();
         // The user types at the locker: the saver beneath, which sees no input there, is ended for them.
         ASSERT_EQ(tool({"/usr/bin/wtype", "-s", "300", "x"}).status, 0);
-        EXPECT_TRUE(Within(3, [&] { return !Held(saverLock()); })) << idle->errorSoFar();
+        EXPECT_TRUE(Within(3, [&] { return !SaverRuns(); })) << idle->errorSoFar();
         EndByTerm(*idle);
     }
 }
@@ -227,6 +209,8 @@ protected:
     void launch(const std::vector<std::string>& compositor, const std::string& socket)
     {
         display = socket;
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1); // the session SaverRuns looks at
+        setenv("WAYLAND_DISPLAY", display.c_str(), 1);
         desktop = std::make_unique<BackgroundProcess>(compositor, environment());
         ASSERT_TRUE(Within(15, [&] { return fs::exists(runtime / display); })) << desktop->errorSoFar();
     }
@@ -242,7 +226,6 @@ protected:
         return std::make_unique<BackgroundProcess>(
             std::vector<std::string>{INKSPIN_IDLE_BINARY, "--verbose", "--timeout", "2"}, environment);
     }
-    bool saverRuns() const { return Held(runtime / ("inkspin-root-" + display + ".lock")); }
 
     fs::path runtime;
     std::string display;
@@ -263,19 +246,19 @@ TEST_F(IdleOnDesktopTest, KWinStartsItThroughExtIdleNotifyOnTheLayerShellUntilTh
            "kwin-test");
 
     auto idle = watcher({"WAYLAND_DEBUG=1"}); // the protocol, the saver's too, in the watcher's log
-    ASSERT_TRUE(Within(10, [&] { return saverRuns(); })) << idle->errorSoFar();
+    ASSERT_TRUE(Within(10, [&] { return SaverRuns(); })) << idle->errorSoFar();
     // Mapped on the layer shell and drawing: the compositor tells it a size, then presents frame after frame.
     EXPECT_TRUE(Within(10, [&] { return Count(idle->errorSoFar(), "wl_callback@") > 20; }));
     // The pointer moves: the saver ends, and KWin tells the watcher the user is back.
     EXPECT_EQ(RunProcess({INKSPIN_TEST_POINTER, "300", "move", "30", "30"}, environment()).status, 0);
-    EXPECT_TRUE(Within(5, [&] { return !saverRuns(); }));
+    EXPECT_TRUE(Within(5, [&] { return !SaverRuns(); }));
     const std::string log = EndByTerm(*idle);
     EXPECT_NE(log.find("ext_idle_notification_v1@"), std::string::npos);
     EXPECT_NE(log.find(".resumed()"), std::string::npos);
     EXPECT_NE(log.find("idle time from ext-idle-notify-v1"), std::string::npos);
     EXPECT_NE(log.find("zwlr_layer_surface_v1@"), std::string::npos);
     EXPECT_NE(log.find(".configure("), std::string::npos);
-    EXPECT_FALSE(saverRuns());
+    EXPECT_FALSE(SaverRuns());
 }
 
 TEST_F(IdleOnDesktopTest, MutterStartsItThroughItsIdleMonitorAfterGnomeSessionsInhibitor)
@@ -289,13 +272,13 @@ TEST_F(IdleOnDesktopTest, MutterStartsItThroughItsIdleMonitorAfterGnomeSessionsI
 
     auto idle = watcher({"WAYLAND_DEBUG=1"});
     usleep(3500000); // past the timeout, while gnome-session's idle flag is set
-    EXPECT_FALSE(saverRuns());
+    EXPECT_FALSE(SaverRuns());
     // The flag cleared at 4 s: a whole timeout later the saver comes.
-    EXPECT_TRUE(Within(8, [&] { return saverRuns(); })) << idle->errorSoFar();
+    EXPECT_TRUE(Within(8, [&] { return SaverRuns(); })) << idle->errorSoFar();
     ASSERT_TRUE(Within(10, [&] { return Count(idle->errorSoFar(), "wl_callback@") > 20; })); // on screen
     // A key through Mutter's remote desktop ends it, and Mutter's user-active watch says the user is back.
     EXPECT_EQ(RunProcess({INKSPIN_IDLE_TEST_BUS, "mutter-key"}, environment()).status, 0);
-    EXPECT_TRUE(Within(5, [&] { return !saverRuns(); })) << idle->errorSoFar();
+    EXPECT_TRUE(Within(5, [&] { return !SaverRuns(); })) << idle->errorSoFar();
     const std::string log = EndByTerm(*idle);
     EXPECT_NE(log.find("idle time from org.gnome.Mutter.IdleMonitor"), std::string::npos);
     EXPECT_NE(log.find("held off by gnome-session"), std::string::npos);

@@ -6,14 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-
-#include <pwd.h>
-#include <unistd.h>
+#include <csignal>
 
 namespace fs = std::filesystem;
 
