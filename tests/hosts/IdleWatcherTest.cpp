@@ -2,7 +2,7 @@
 // (org_kde_kwin_idle) with two outputs read back by grim, KWin 5.27 (ext-idle-notify-v1, a copy of kwin_wayland
 // without its file capability, which an unprivileged container refuses to run) and Mutter 43 (its idle monitor on
 // the bus). tests/hosts/idle/IdleTestBus.cpp is the other side of the bus: an inhibiting player, gnome-session,
-// logind, Mutter's remote-desktop keyboard.
+// logind, Mutter's remote-desktop keyboard; weston-flower is a window that holds an idle inhibitor.
 #include "tests/hosts/wayland/SwayFixture.h"
 
 #include "hosts/common/OnePerSession.h"
@@ -119,19 +119,21 @@ TEST_F(IdleOnSwayTest, InhibitorsKeepItAwayUntilTheyEnd)
         std::string name;
         std::vector<std::string> argv;
     } rows[] = {
-        // A program with an idle inhibitor on a visible surface: the compositor tells no idle time meanwhile.
-        {"a Wayland idle inhibitor", {INKSPIN_TEST_INHIBITOR, "4"}},
+        // A visible window with an idle inhibitor (sway's own, set below): the compositor tells no idle meanwhile.
+        {"a Wayland idle inhibitor", {"/usr/bin/timeout", "4", "/usr/bin/weston-flower"}},
         // A player that asks over D-Bus, then leaves the bus, or says UnInhibit and stays.
         {"D-Bus, the caller leaves", {INKSPIN_IDLE_TEST_BUS, "inhibit", "4"}},
         {"D-Bus, UnInhibit", {INKSPIN_IDLE_TEST_BUS, "inhibit", "4", "uninhibit"}},
     };
+    ASSERT_EQ(tool({"/usr/bin/swaymsg", "for_window [title=\".\"] inhibit_idle visible"}).status, 0);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        auto idle = watcher({"--timeout", "1"});
-        BackgroundProcess inhibitor(row.argv, environment());
-        ASSERT_TRUE(Within(5, [&] { return inhibitor.errorSoFar() == "ready\n"; })) << inhibitor.errorSoFar();
-        usleep(3000000); // well past the timeout
-        EXPECT_FALSE(SaverRuns()) << idle->errorSoFar();
+        std::vector<std::string> environment = this->environment();
+        environment.push_back("LD_PRELOAD="); // weston-flower without the sanitized build's preloads
+        BackgroundProcess inhibitor(row.argv, environment);
+        auto idle = watcher({"--timeout", "1"}); // a player's Inhibit waits for it
+        usleep(3500000); // well past the timeout
+        EXPECT_FALSE(SaverRuns()) << idle->errorSoFar() << inhibitor.errorSoFar();
         // Once the inhibition has gone, a whole timeout more and the saver comes.
         expectLattice("HEADLESS-1");
         const std::string log = EndByTerm(*idle);
