@@ -279,7 +279,8 @@ TEST_F(IdleOnDesktopTest, MutterStartsItThroughItsIdleMonitorAfterGnomeSessionsI
     EXPECT_TRUE(Within(8, [&] { return SaverRuns(); })) << idle->errorSoFar();
     ASSERT_TRUE(Within(10, [&] { return Count(idle->errorSoFar(), "wl_callback@") > 20; })); // on screen
     // A key through Mutter's remote desktop ends it, and Mutter's user-active watch says the user is back.
-    EXPECT_EQ(RunProcess({INKSPIN_IDLE_TEST_BUS, "mutter-key"}, environment()).status, 0);
+    const ProcessResult key = RunProcess({INKSPIN_IDLE_TEST_BUS, "mutter-key"}, environment());
+    EXPECT_EQ(key.status, 0) << key.err;
     EXPECT_TRUE(Within(5, [&] { return !SaverRuns(); })) << idle->errorSoFar();
     const std::string log = EndByTerm(*idle);
     EXPECT_NE(log.find("idle time from org.gnome.Mutter.IdleMonitor"), std::string::npos);
