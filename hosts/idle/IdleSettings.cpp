@@ -47,13 +47,19 @@ int WholeOr(const std::map<std::string, std::string>& values, const char* key, i
 
 } // namespace
 
-std::string IdleSettingsFolder()
+std::string UserConfigHome()
 {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config != nullptr && config[0] == '/')
-        return std::string(config) + "/inkspin";
+        return config;
     const char* home = std::getenv("HOME");
-    return home != nullptr && home[0] == '/' ? std::string(home) + "/.config/inkspin" : "";
+    return home != nullptr && home[0] == '/' ? std::string(home) + "/.config" : "";
+}
+
+std::string IdleSettingsFolder()
+{
+    const std::string config = UserConfigHome();
+    return config.empty() ? "" : config + "/inkspin";
 }
 
 std::string IdleSettingsPath()

@@ -28,7 +28,9 @@ struct IdleSettings {
 // The saved settings; a value that is missing, not a whole number, or out of its range takes its default.
 IdleSettings ReadIdleSettings();
 
-// The folder that holds the file (watched for changes), and the file; "" when neither XDG_CONFIG_HOME nor HOME is an
-// absolute path.
+// The user's configuration folder, ${XDG_CONFIG_HOME:-$HOME/.config}; "" when neither is an absolute path.
+std::string UserConfigHome();
+
+// The folder that holds the file (watched for changes), and the file; "" where there is no configuration folder.
 std::string IdleSettingsFolder();
 std::string IdleSettingsPath();

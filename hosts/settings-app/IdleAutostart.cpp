@@ -1,6 +1,7 @@
 #include "hosts/settings-app/IdleAutostart.h"
 
 #include "hosts/common/OnePerSession.h"
+#include "hosts/idle/IdleSettings.h"
 #include "support/files/ReplaceFile.h"
 
 #include <sys/stat.h>
@@ -8,18 +9,14 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
 std::string IdleAutostartPath()
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/')
-        return std::string(config) + "/autostart/inkspin-idle.desktop";
-    const char* home = std::getenv("HOME");
-    return home != nullptr && home[0] == '/' ? std::string(home) + "/.config/autostart/inkspin-idle.desktop" : "";
+    const std::string config = UserConfigHome();
+    return config.empty() ? "" : config + "/autostart/inkspin-idle.desktop";
 }
 
 bool IdleAutostartOn()
