@@ -6,13 +6,28 @@
 
 #include <cstring>
 
+// How a desktop that owns the screen saver's name tells the inhibitions it holds: one method that takes a flag and
+// answers whether anything inhibits it, asked again whenever one of its signals says they changed.
+struct DesktopReport {
+    const char* who; // for the log
+    const char *service, *path, *interface, *method;
+    uint32_t flag;
+    const char* signals[2];
+};
+
 namespace {
 
 constexpr const char* kScreenSaver = "org.freedesktop.ScreenSaver";
-constexpr const char* kSession = "org.gnome.SessionManager";
-constexpr const char* kSessionPath = "/org/gnome/SessionManager";
-// gnome-session's flag for "do not consider the session idle".
-constexpr uint32_t kInhibitIdle = 8;
+
+const DesktopReport kReports[] = {
+    // gnome-session's "do not consider the session idle"; GNOME Shell hands the screen saver's inhibitions to it.
+    {"gnome-session", "org.gnome.SessionManager", "/org/gnome/SessionManager", "org.gnome.SessionManager",
+     "IsInhibited", 8, {"InhibitorAdded", "InhibitorRemoved"}},
+    // KDE's power management's "change screen settings"; Plasma hands the screen saver's inhibitions to it.
+    {"KDE's power management", "org.kde.Solid.PowerManagement.PolicyAgent",
+     "/org/kde/Solid/PowerManagement/PolicyAgent", "org.kde.Solid.PowerManagement.PolicyAgent", "HasInhibition", 4,
+     {"InhibitionsChanged", nullptr}},
+};
 
 } // namespace
 
@@ -34,18 +49,24 @@ Inhibitors::Inhibitors(sd_bus* bus) : bus_(bus)
         sd_bus_match_signal(bus_, &owners_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
                             "NameOwnerChanged", OwnerChanged, this);
     }
-    if (BusNameHasOwner(bus_, kSession)) {
-        sd_bus_match_signal(bus_, &added_, kSession, kSessionPath, kSession, "InhibitorAdded", SessionChanged, this);
-        sd_bus_match_signal(bus_, &removed_, kSession, kSessionPath, kSession, "InhibitorRemoved", SessionChanged,
-                            this);
-        askSession();
+    for (const DesktopReport& report : kReports) {
+        if (!BusNameHasOwner(bus_, report.service))
+            continue;
+        Desktop& desktop = desktops_.emplace_back(Desktop{this, &report, {}, false});
+        for (std::size_t i = 0; i < 2 && report.signals[i] != nullptr; ++i)
+            sd_bus_match_signal(bus_, &desktop.matches[i], report.service, report.path, report.interface,
+                                report.signals[i], DesktopChanged, &desktop);
+        ask(desktop);
     }
 }
 
 Inhibitors::~Inhibitors()
 {
-    for (sd_bus_slot* slot : {served_, shortPath_, owners_, added_, removed_})
+    for (sd_bus_slot* slot : {served_, shortPath_, owners_})
         sd_bus_slot_unref(slot);
+    for (Desktop& desktop : desktops_)
+        for (sd_bus_slot* slot : desktop.matches)
+            sd_bus_slot_unref(slot);
     if (served_ != nullptr)
         sd_bus_release_name(bus_, kScreenSaver);
 }
@@ -56,7 +77,10 @@ std::string Inhibitors::holder() const
         const Inhibition& first = inhibitions_.begin()->second;
         return first.application + ": " + first.reason;
     }
-    return sessionInhibits_ ? "gnome-session's idle inhibitor" : "";
+    for (const Desktop& desktop : desktops_)
+        if (desktop.inhibits)
+            return desktop.report->who + std::string("'s idle inhibitor");
+    return "";
 }
 
 void Inhibitors::tell()
@@ -65,15 +89,17 @@ void Inhibitors::tell()
         changed();
 }
 
-void Inhibitors::askSession()
+void Inhibitors::ask(Desktop& desktop)
 {
+    const DesktopReport& report = *desktop.report;
     sd_bus_message* reply = nullptr;
     int inhibited = 0;
-    if (sd_bus_call_method(bus_, kSession, kSessionPath, kSession, "IsInhibited", nullptr, &reply, "u", kInhibitIdle)
+    if (sd_bus_call_method(bus_, report.service, report.path, report.interface, report.method, nullptr, &reply, "u",
+                           report.flag)
         >= 0)
         sd_bus_message_read(reply, "b", &inhibited);
     sd_bus_message_unref(reply);
-    sessionInhibits_ = inhibited != 0;
+    desktop.inhibits = inhibited != 0;
 }
 
 int Inhibitors::Inhibit(sd_bus_message* message, void* data, sd_bus_error*)
@@ -129,10 +155,10 @@ int Inhibitors::OwnerChanged(sd_bus_message* message, void* data, sd_bus_error*)
     return 0;
 }
 
-int Inhibitors::SessionChanged(sd_bus_message*, void* data, sd_bus_error*)
+int Inhibitors::DesktopChanged(sd_bus_message*, void* data, sd_bus_error*)
 {
-    auto* self = static_cast<Inhibitors*>(data);
-    self->askSession();
-    self->tell();
+    auto* desktop = static_cast<Desktop*>(data);
+    desktop->owner->ask(*desktop);
+    desktop->owner->tell();
     return 0;
 }

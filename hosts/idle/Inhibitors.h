@@ -6,8 +6,9 @@
 //   /org/freedesktop/ScreenSaver and /ScreenSaver, as the freedesktop interface has it. An inhibition lasts until its
 //   UnInhibit or until the connection that asked for it leaves the bus. Where the desktop owns the name (GNOME, KDE)
 //   it is the desktop's, and the desktop tells the rest.
-// - org.gnome.SessionManager: where gnome-session runs, its idle flag (IsInhibited(8)) holds the saver off too,
-//   followed through its InhibitorAdded and InhibitorRemoved signals.
+// - What the desktop reports, where it owns the name: gnome-session's idle flag (IsInhibited(8), followed through
+//   InhibitorAdded and InhibitorRemoved), KDE's power management's screen flag (PolicyAgent's HasInhibition(4),
+//   followed through InhibitionsChanged).
 // Needs libsystemd's sd-bus only; the caller keeps the bus open and dispatches it.
 #pragma once
 
@@ -15,9 +16,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <deque>
 #include <map>
 #include <string>
 
+
+struct DesktopReport;
 
 class Inhibitors {
 public:
@@ -45,17 +49,22 @@ private:
     static int UnInhibit(sd_bus_message* message, void* data, sd_bus_error*);
     static int GetActive(sd_bus_message* message, void* data, sd_bus_error*);
     static int OwnerChanged(sd_bus_message* message, void* data, sd_bus_error*);
-    static int SessionChanged(sd_bus_message* message, void* data, sd_bus_error*);
-    void askSession();
+    struct Desktop {
+        Inhibitors* owner;
+        const DesktopReport* report;
+        sd_bus_slot* matches[2];
+        bool inhibits;
+    };
+    static int DesktopChanged(sd_bus_message* message, void* data, sd_bus_error*);
+    void ask(Desktop& desktop);
     void tell();
 
     sd_bus* bus_;
     sd_bus_slot* served_ = nullptr;   // the object at /org/freedesktop/ScreenSaver, when the name is ours
     sd_bus_slot* shortPath_ = nullptr; // the same at /ScreenSaver
     sd_bus_slot* owners_ = nullptr;   // NameOwnerChanged, for callers that leave
-    sd_bus_slot* added_ = nullptr, *removed_ = nullptr; // gnome-session's signals
     std::map<uint32_t, Inhibition> inhibitions_;
     uint32_t lastCookie_ = 0;
-    bool sessionInhibits_ = false;
+    std::deque<Desktop> desktops_; // the desktops that report their inhibitions (a deque: each stays where it is)
     bool active_ = false;
 };

@@ -2,6 +2,7 @@
 //   inhibit SECONDS [uninhibit]  asks org.freedesktop.ScreenSaver to inhibit, holds SECONDS, then leaves the bus, or
 //                                says UnInhibit and stays 30 s more
 //   gnome-session SECONDS        stands in for gnome-session: its idle flag set for SECONDS, then cleared and told
+//   powerdevil SECONDS           the same for KDE's power management and its screen flag
 //   logind FILE                  stands in for logind (the watcher finds it through DBUS_SYSTEM_BUS_ADDRESS): each
 //                                Lock of the session "auto" adds a line to FILE
 //   mutter-key                   a key pressed and released through Mutter's remote desktop interface
@@ -44,11 +45,12 @@ int Fail(const char* what, int error)
     return 1;
 }
 
-int IsInhibited(sd_bus_message* message, void*, sd_bus_error*)
+// gnome-session's IsInhibited and PowerDevil's HasInhibition: `data` is the flag that is set.
+int IsInhibited(sd_bus_message* message, void* data, sd_bus_error*)
 {
     uint32_t flags = 0;
     sd_bus_message_read(message, "u", &flags);
-    return sd_bus_reply_method_return(message, "b", gInhibited && (flags & 8) != 0);
+    return sd_bus_reply_method_return(message, "b", gInhibited && (flags & *static_cast<uint32_t*>(data)) != 0);
 }
 
 int Lock(sd_bus_message* message, void*, sd_bus_error*)
@@ -64,6 +66,12 @@ const sd_bus_vtable kSession[] = {
     SD_BUS_VTABLE_START(0),
     SD_BUS_METHOD("IsInhibited", "u", "b", IsInhibited, 0),
     SD_BUS_SIGNAL("InhibitorRemoved", "o", 0),
+    SD_BUS_VTABLE_END,
+};
+const sd_bus_vtable kPowerDevil[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD("HasInhibition", "u", "b", IsInhibited, 0),
+    SD_BUS_SIGNAL("InhibitionsChanged", "a(ss)as", 0),
     SD_BUS_VTABLE_END,
 };
 const sd_bus_vtable kLogin[] = {
@@ -115,16 +123,21 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    if (command == "gnome-session" && argc > 2) {
-        if ((result = sd_bus_add_object_vtable(gBus, nullptr, "/org/gnome/SessionManager", "org.gnome.SessionManager",
-                                               kSession, nullptr)) < 0
-            || (result = sd_bus_request_name(gBus, "org.gnome.SessionManager", 0)) < 0)
-            return Fail("gnome-session", result);
+    if ((command == "gnome-session" || command == "powerdevil") && argc > 2) {
+        const bool gnome = command == "gnome-session";
+        const char* name = gnome ? "org.gnome.SessionManager" : "org.kde.Solid.PowerManagement.PolicyAgent";
+        const char* path = gnome ? "/org/gnome/SessionManager" : "/org/kde/Solid/PowerManagement/PolicyAgent";
+        static uint32_t flag = gnome ? 8 : 4; // "idle", "change screen settings"
+        if ((result = sd_bus_add_object_vtable(gBus, nullptr, path, name, gnome ? kSession : kPowerDevil, &flag)) < 0
+            || (result = sd_bus_request_name(gBus, name, 0)) < 0)
+            return Fail(name, result);
         Ready();
         Serve(std::atof(argv[2]));
         gInhibited = false;
-        sd_bus_emit_signal(gBus, "/org/gnome/SessionManager", "org.gnome.SessionManager", "InhibitorRemoved", "o",
-                           "/org/gnome/SessionManager/Inhibitor1");
+        if (gnome)
+            sd_bus_emit_signal(gBus, path, name, "InhibitorRemoved", "o", "/org/gnome/SessionManager/Inhibitor1");
+        else
+            sd_bus_emit_signal(gBus, path, name, "InhibitionsChanged", "a(ss)as", 0, 1, "video");
         Serve(60);
         return 0;
     }
