@@ -44,10 +44,10 @@ bool ClaimOnePerSession(const std::string& role, int* holder)
         close(descriptor);
         return false;
     }
+    // The pid only names the holder: the lock holds whether or not it could be written.
     const std::string pid = std::to_string(getpid()) + "\n";
-    if (ftruncate(descriptor, 0) != 0 || pwrite(descriptor, pid.data(), pid.size(), 0) < 0) {
-        // The pid is only for naming the holder; the lock itself holds.
-    }
+    [[maybe_unused]] const bool written
+        = ftruncate(descriptor, 0) == 0 && pwrite(descriptor, pid.data(), pid.size(), 0) >= 0;
     return true; // the descriptor stays open, and the lock with it, until the process ends
 }
 

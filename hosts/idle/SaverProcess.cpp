@@ -82,11 +82,16 @@ bool SaverProcess::reap(std::string* how, bool* normal)
         *how = "exited with status " + std::to_string(WEXITSTATUS(status));
         *normal = WEXITSTATUS(status) == 0;
     }
+    forget();
+    return true;
+}
+
+void SaverProcess::forget()
+{
     if (pidfd_ >= 0)
         close(pidfd_);
     pid_ = -1;
     pidfd_ = -1;
-    return true;
 }
 
 void SaverProcess::terminate()
@@ -108,9 +113,6 @@ void SaverProcess::stop()
     if (pid_ > 0) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
-        if (pidfd_ >= 0)
-            close(pidfd_);
-        pid_ = -1;
-        pidfd_ = -1;
+        forget();
     }
 }

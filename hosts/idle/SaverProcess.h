@@ -31,6 +31,7 @@ public:
     void stop();
 
 private:
+    void forget(); // after it was reaped: no saver
     pid_t pid_ = -1;
     int pidfd_ = -1;
     bool terminated_ = false;

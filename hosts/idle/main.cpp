@@ -50,6 +50,13 @@ void Say(bool verboseOnly, const std::string& line)
     std::fprintf(stderr, "inkspin-idle: %s: %s\n", clock, line.c_str());
 }
 
+// The sooner of a poll timeout (-1: none) and `wait` milliseconds (0 when already due).
+int Earliest(int timeout, int64_t wait)
+{
+    const int due = static_cast<int>(std::clamp<int64_t>(wait, 0, INT_MAX));
+    return timeout < 0 ? due : std::min(timeout, due);
+}
+
 int64_t NowMilliseconds()
 {
     timespec now {};
@@ -197,17 +204,14 @@ int Watch(const IdleRequest& request)
             }
             waits.push_back({sd_bus_get_fd(bus.get()), static_cast<short>(sd_bus_get_events(bus.get())), 0});
             uint64_t until = 0;
-            if (sd_bus_get_timeout(bus.get(), &until) >= 0 && until != UINT64_MAX) {
-                const int64_t wait = static_cast<int64_t>(until / 1000) - now;
-                timeout = timeout < 0 ? static_cast<int>(std::max<int64_t>(wait, 0))
-                                      : std::min(timeout, static_cast<int>(std::max<int64_t>(wait, 0)));
-            }
+            if (sd_bus_get_timeout(bus.get(), &until) >= 0 && until != UINT64_MAX)
+                timeout = Earliest(timeout, static_cast<int64_t>(until / 1000) - now);
         }
         if (watcher.saver().running()) {
             if (watcher.saver().descriptor() >= 0)
                 waits.push_back({watcher.saver().descriptor(), POLLIN, 0});
             else
-                timeout = timeout < 0 ? kReapMilliseconds : std::min(timeout, kReapMilliseconds);
+                timeout = Earliest(timeout, kReapMilliseconds);
         }
         if (settings >= 0)
             waits.push_back({settings, POLLIN, 0});

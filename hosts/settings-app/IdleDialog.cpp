@@ -18,11 +18,10 @@ namespace {
 // --check answers at once: it only connects and looks.
 constexpr int kCheckMilliseconds = 3000;
 
-QSpinBox* MinutesBox(int low, int value)
+QSpinBox* MinutesBox(int low)
 {
     auto* box = new QSpinBox;
     box->setRange(low, kIdleMinutesHigh);
-    box->setValue(value);
     box->setSuffix(QObject::tr(" min"));
     return box;
 }
@@ -37,10 +36,12 @@ QString Minutes(int count)
 
 IdleDialog::IdleDialog(const QString& watcher, QWidget* parent)
     : QDialog(parent), watcher_(watcher),
-      enabled_(new QCheckBox(tr("&Start Inkspin when the computer is idle"))),
-      start_(MinutesBox(1, ReadIdleSettings().startMinutes)),
-      lock_(MinutesBox(0, ReadIdleSettings().lockMinutes)), status_(new QLabel)
+      enabled_(new QCheckBox(tr("&Start Inkspin when the computer is idle"))), start_(MinutesBox(1)),
+      lock_(MinutesBox(0)), status_(new QLabel)
 {
+    const IdleSettings saved = ReadIdleSettings();
+    start_->setValue(saved.startMinutes);
+    lock_->setValue(saved.lockMinutes);
     setWindowTitle(tr("Use as screen saver"));
     setMinimumWidth(440); // the lines below wrap less
     enabled_->setChecked(IdleAutostartOn());
