@@ -71,7 +71,7 @@ bool BackgroundProcess::running()
     int status = 0;
     if (pid_ > 0 && !ended_ && waitpid(pid_, &status, WNOHANG) == pid_) {
         ended_ = true;
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); // as a shell tells it
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : KilledBy(WTERMSIG(status));
     }
     return pid_ > 0 && !ended_;
 }

@@ -5,8 +5,13 @@
 #include <string>
 #include <vector>
 
+// How a program ended, as `status` tells it: the exit code (0 to 255), KilledBy(N) when signal N ended it, or -1
+// while it runs. Not a shell's 128 + N: a program that calls exit(143) and one that dies by SIGTERM look the same to
+// a shell, but XScreenSaver's daemon logs the first as abnormal and the second as normal.
+constexpr int KilledBy(int signal) { return 256 + signal; }
+
 struct ProcessResult {
-    int status = -1; // exit code, 128 + the signal that ended it (as a shell tells it), or -1 while it runs
+    int status = -1;
     std::string out;
     std::string err;
 };

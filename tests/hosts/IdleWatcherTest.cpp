@@ -49,7 +49,7 @@ std::string EndByTerm(BackgroundProcess& watcher)
 {
     watcher.signal(SIGTERM);
     const ProcessResult result = watcher.wait(5.0);
-    EXPECT_EQ(result.status, 128 + SIGTERM);
+    EXPECT_EQ(result.status, KilledBy(SIGTERM));
     return result.err;
 }
 

@@ -123,7 +123,7 @@ TEST_F(RenderCommandTest, AnInterruptedRenderLeavesNoPartFrame)
         usleep(400000 + attempt * 23000); // a frame is written about every 10 ms: land anywhere in one
         fs::create_directories(directory);   // made by the render too, unless the signal comes first
         render.signal(signal);
-        EXPECT_EQ(render.wait(10.0).status, 128 + signal) << "ends by the signal";
+        EXPECT_EQ(render.wait(10.0).status, KilledBy(signal)) << "ends by the signal";
         for (const auto& entry : fs::directory_iterator(directory, fs::directory_options::skip_permission_denied))
             EXPECT_EQ(entry.path().filename().string().rfind("frame-", 0), 0u) << "left behind: " << entry.path();
         fs::remove_all(directory);

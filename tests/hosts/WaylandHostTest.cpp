@@ -65,7 +65,7 @@ TEST_F(WaylandHostTest, KeysAndClicksEndTheScreenSaverButNotTheWallpaper)
             input();
             usleep(500000); // time enough for the input to end it, were it to
         }
-        ExpectQuietEnd(*saver, row.ends ? 0 : 128 + SIGTERM, row.ends ? 0 : SIGTERM);
+        ExpectQuietEnd(*saver, row.ends ? 0 : KilledBy(SIGTERM), row.ends ? 0 : SIGTERM);
     }
 }
 
@@ -84,7 +84,7 @@ TEST_F(WaylandHostTest, TheWallpaperDrawsBeneathTheOwnWindowWhichQEnds)
     EXPECT_NE(tool({"/usr/bin/swaymsg", "-t", "get_tree"}).out.find("\"app_id\": \"inkspin\""), std::string::npos);
     inputUntilItEnds(*window, [&] { ASSERT_EQ(tool({"/usr/bin/wtype", "-s", "300", "q"}).status, 0); });
     ExpectQuietEnd(*window, 0);
-    ExpectQuietEnd(*wallpaper, 128 + SIGINT, SIGINT);
+    ExpectQuietEnd(*wallpaper, KilledBy(SIGINT), SIGINT);
 }
 
 // --delay reaches every surface's frame schedule (counted as the frame callbacks the saver asks for, in libwayland's
@@ -111,7 +111,7 @@ TEST_F(WaylandHostTest, TheDelaySpacesTheFramesOfEveryOutputAndTheRateShows)
     EXPECT_LE(frames() - before, 2u * 2 * 10 + 2) << "two outputs, two seconds, ten frames a second";
     EXPECT_GT(frames(), before) << "it draws";
     saver.signal(SIGTERM);
-    EXPECT_EQ(saver.wait(5.0).status, 128 + SIGTERM); // its stderr is the trace
+    EXPECT_EQ(saver.wait(5.0).status, KilledBy(SIGTERM)); // its stderr is the trace
 }
 
 TEST_F(WaylandHostTest, ACompositorThatGoesAwayEndsItWithOneLine)
@@ -167,7 +167,7 @@ TEST(WaylandWithoutLayerShellTest, TheScreenSaverGoesFullscreenAndTheWallpaperSa
     const long before = CpuTicks(saver.pid());
     usleep(3000000);
     EXPECT_GT(CpuTicks(saver.pid()) - before, 50) << "no frames drawn in 3 s"; // 0.5 s of processor time at least
-    ExpectQuietEnd(saver, 128 + SIGTERM, SIGTERM);
+    ExpectQuietEnd(saver, KilledBy(SIGTERM), SIGTERM);
     fs::remove_all(runtime); // weston ends with its process object
 }
 

@@ -61,7 +61,7 @@ protected:
                                                 display.empty() ? "UNUSED=" : "DISPLAY=" + display});
     }
     // Hacks end by the ending signal itself, and silently.
-    static void endWith(BackgroundProcess& saver, int signal) { ExpectQuietEnd(saver, 128 + signal, signal); }
+    static void endWith(BackgroundProcess& saver, int signal) { ExpectQuietEnd(saver, KilledBy(signal), signal); }
 
     // A mapped window with black background, of the first 24-bit TrueColor GL visual with (at least 16 bits) or
     // without a depth buffer, single- (0) or double-buffered (1) or either (-1); 0 when the server has none.
@@ -240,7 +240,7 @@ TEST_F(X11HostTest, WindowOptionsCombineAndSigtermWinsOverTheWindowsEnd)
         if (idWins)
             XDestroyWindow(dpy, pane);
         XSync(dpy, False);
-        ExpectQuietEnd(*saver, 128 + SIGTERM);
+        ExpectQuietEnd(*saver, KilledBy(SIGTERM));
         XDestroyWindow(dpy, other);
     }
 }
@@ -320,7 +320,7 @@ TEST_F(X11HostTest, MissingOrVanishingWindowsEndWithOneLine)
     ASSERT_TRUE(XGetWindowAttributes(dpy, child, &drawn));
     EXPECT_EQ(drawn.width, 120);
     saver->signal(SIGTERM);
-    ExpectOneLineError(saver->wait(3.0), 128 + SIGTERM, "--ink-colour: 'red' is not a colour");
+    ExpectOneLineError(saver->wait(3.0), KilledBy(SIGTERM), "--ink-colour: 'red' is not a colour");
     XDestroyWindow(dpy, outer);
 #ifndef __SANITIZE_ADDRESS__ // which cannot run under a limit on the address space
     // Below what OpenGL's driver needs (GLX crashed at 250 MB, LLVM aborted at 400 and 600 MB): one line.

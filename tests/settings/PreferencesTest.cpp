@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QVariant>
 
+#include <dlfcn.h>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -52,6 +54,38 @@ int InChild(const std::function<int()>& body)
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+// The calls that put a save on the disk, in their order, while `gRecording`: this program's own fsync and rename
+// stand before the C library's (which they call), so the order is seen, not trusted.
+bool gRecording = false;
+std::vector<std::string> gDiskCalls;
+
+std::string FileNameOf(int fd)
+{
+    char target[4096] = "";
+    const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target - 1);
+    return fs::path(std::string(target, n > 0 ? n : 0)).filename();
+}
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    if (gRecording)
+        gDiskCalls.push_back("fsync " + FileNameOf(fd));
+    return real(fd);
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    static const auto real = reinterpret_cast<int (*)(const char*, const char*)>(dlsym(RTLD_NEXT, "rename"));
+    if (gRecording)
+        gDiskCalls.push_back("rename " + fs::path(from).filename().string() + " " + fs::path(to).filename().string());
+    return real(from, to);
+}
+
+namespace {
 
 class PreferencesTest : public ::testing::Test {
 protected:
@@ -183,16 +217,26 @@ TEST_F(PreferencesTest, SaveKeepsOtherKeysAndReplacesTheFileWhole)
     const fs::path folder = config.preferencesFile().parent_path();
     std::ofstream(folder / ".org.inkspin.saver.conf.saving-Ab12Cd") << "what a save killed half-way left";
     std::ofstream(folder / "org.inkspin.saver.conf.backup") << "a user's own copy";
+    ASSERT_EQ(chmod(config.preferencesFile().c_str(), 0600), 0); // made private by its user
     struct stat before{}, after{};
     ASSERT_EQ(stat(config.preferencesFile().c_str(), &before), 0);
     auto view = LoadedView();
     view->gShadeLevels = 4;
     view->gNewZoomBackground = view->gZoomBackground;
     view->gNewBufferScale = view->gBufferScale;
+    gRecording = true;
     view->savePrefs();
+    gRecording = false;
     ASSERT_EQ(stat(config.preferencesFile().c_str(), &after), 0);
-    // A new inode: the file was written aside and renamed over the old one, never rewritten in place.
+    // A new inode: the file was written aside and renamed over the old one, never rewritten in place; its data on
+    // the disk before the rename (or a crash can leave an empty file under the name), the rename after it.
     EXPECT_NE(before.st_ino, after.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, 0600u) << "stays private";
+    ASSERT_EQ(gDiskCalls.size(), 3u);
+    const std::string temporary = gDiskCalls[0].substr(6);
+    EXPECT_EQ(temporary.rfind(".org.inkspin.saver.conf.saving-", 0), 0u) << gDiskCalls[0];
+    EXPECT_EQ(gDiskCalls[1], "rename " + temporary + " org.inkspin.saver.conf");
+    EXPECT_EQ(gDiskCalls[2], "fsync inkspin");
     std::string expected = ReadFile(fs::path(INKSPIN_GOLDEN_DIR) / "preferences-defaults.conf");
     expected.replace(expected.find("InkspinShadeLevels=1\n"), 21, "");
     expected.replace(0, 10, "[General]\n" + others + "InkspinShadeLevels=4 ; mine\n");
@@ -307,6 +351,38 @@ TEST(IniTextTest, ReadsTopLevelValuesAsQSettingsDoes)
         const auto values = IniTopLevelValues(texts[i]);
         const auto found = values.find("K");
         EXPECT_EQ(found == values.end() ? std::optional<std::string>() : found->second, qt) << texts[i];
+    }
+}
+
+// What QSettings reads from a text: every key of every section (top-level ones by their own name), as text.
+std::map<std::string, std::string> ReadAsQSettings(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+    QSettings settings(QString::fromStdString(path), QSettings::IniFormat);
+    std::map<std::string, std::string> values;
+    for (const QString& key : settings.allKeys())
+        values[key.toStdString()] = settings.value(key).toString().toStdString();
+    return values;
+}
+
+// A save's edit, read back by QSettings: the keys it sets read as set, every other key as before. The texts are the
+// ones where an edit can go wrong: a key held twice (the later line is the one read), a text ending inside quotes or
+// after a backslash (which would take added lines into its last value), values continued over line breaks.
+TEST(IniTextTest, EditsReadBackByQSettingsAsMeant)
+{
+    const std::string texts[] = {
+        "K=5\nK=6", "K=5\r\n[Other]\nK=4\r\n[General]\nK=6 ; later", "X=\"open", "X=a\\", "X=\"a\nK=5",
+        "X=5\\\r\n5\r\nK=1", "K=5\\\r\n6=1", "X=5\\\n\r5\nK=1 ; c\n", "; only a comment", "\xef\xbb\xbf[Other]\nX=1",
+    };
+    TemporaryConfigHome config;
+    const std::string path = (config.path() / "edited.conf").string();
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        SCOPED_TRACE(texts[i]);
+        std::map<std::string, std::string> expected = ReadAsQSettings(path + std::to_string(i), texts[i]);
+        expected["K"] = "7";
+        expected["New"] = "8";
+        const std::string edited = IniWithTopLevelValues(texts[i], {{"K", "7"}, {"New", "8"}});
+        EXPECT_EQ(ReadAsQSettings(path + std::to_string(i) + "-edited", edited), expected) << edited;
     }
 }
 
