@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -180,11 +181,12 @@ TEST_F(FrameLoopTest, TheFrameRateCountsTheLastSecond)
     FrameRateOverlay overlay;
     EXPECT_EQ(overlay.text(), "FPS: -");
     double now = clock_->now();
-    for (const double interval : {0.0625, 0.125}) { // two seconds of each, in steps a double holds exactly
-        for (int i = 0; i < int(2.0 / interval); ++i) {
+    // Three seconds of each, in steps a double holds exactly; the last, two frames over each second and a half.
+    for (const auto& [interval, shown] : {std::pair{0.0625, "FPS: 16.0"}, {0.125, "FPS: 8.0"}, {0.75, "FPS: 1.3"}}) {
+        for (int i = 0; i < int(3.0 / interval); ++i) {
             clock_->set(now += interval);
             overlay.drawOver(160, 120);
         }
-        EXPECT_EQ(overlay.text(), interval == 0.0625 ? "FPS: 16.0" : "FPS: 8.0");
+        EXPECT_EQ(overlay.text(), shown);
     }
 }
