@@ -121,6 +121,10 @@ protected:
         const Image image = waitFor(name);
         EXPECT_GT(Share(image, PixelKind::Shade), 0.5);
         EXPECT_EQ(Share(image, PixelKind::Other), 0.0);
+        // Ink on the edges that show, about 2 % of the picture: drawn without a depth buffer, every back edge is
+        // inked too (12 to 16 %).
+        EXPECT_GT(Share(image, PixelKind::Outline), 0.005);
+        EXPECT_LT(Share(image, PixelKind::Outline), 0.06);
     }
     // Gives the input until the saver ends, three times at most: under load the saver may take the new device
     // (the test's mouse or keyboard) after the first event has come and gone.

@@ -1,11 +1,11 @@
 // wayland-test-pointer: a mouse for the Wayland tests, on a compositor with the wlr virtual-pointer interface (sway)
 // or KDE's fake input (KWin, started with KWIN_WAYLAND_NO_PERMISSION_CHECKS=1: it lets trusted programs only).
 //
-//   wayland-test-pointer WAIT_MS move DX DY | press
+//   wayland-test-pointer WAIT_MS move DX DY | press | scroll
 //
 // Plugs a pointer into the compositor's seat, waits WAIT_MS (for clients to take the seat's new pointer), then
-// moves it by DX, DY twice (the first move may only bring it into a surface) or clicks its left button, and unplugs
-// it. Exit status 0 when the compositor took every request.
+// moves it by DX, DY twice (the first move may only bring it into a surface), clicks its left button or turns its
+// wheel down and back, and unplugs it. Exit status 0 when the compositor took every request.
 #include "fake-input-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
@@ -42,8 +42,9 @@ const wl_registry_listener kListener = {Announced, [](void*, wl_registry*, uint3
 int main(int argc, char** argv)
 {
     const bool move = argc == 5 && std::strcmp(argv[2], "move") == 0;
-    if (!move && !(argc == 3 && std::strcmp(argv[2], "press") == 0)) {
-        std::fputs("usage: wayland-test-pointer WAIT_MS move DX DY | press\n", stderr);
+    const bool scroll = argc == 3 && std::strcmp(argv[2], "scroll") == 0;
+    if (!move && !scroll && !(argc == 3 && std::strcmp(argv[2], "press") == 0)) {
+        std::fputs("usage: wayland-test-pointer WAIT_MS move DX DY | press | scroll\n", stderr);
         return 2;
     }
     wl_display* display = wl_display_connect(nullptr);
@@ -57,6 +58,8 @@ int main(int argc, char** argv)
             if (move)
                 org_kde_kwin_fake_input_pointer_motion(gFake, wl_fixed_from_double(std::atof(argv[3])),
                                                        wl_fixed_from_double(std::atof(argv[4])));
+            else if (scroll)
+                org_kde_kwin_fake_input_axis(gFake, 0 /* vertical */, wl_fixed_from_int(i == 0 ? 10 : -10));
             else
                 org_kde_kwin_fake_input_button(gFake, 0x110 /* BTN_LEFT */, i == 0 ? 1 : 0);
             wl_display_roundtrip(display);
@@ -75,6 +78,9 @@ int main(int argc, char** argv)
         if (move)
             zwlr_virtual_pointer_v1_motion(pointer, 0, wl_fixed_from_double(std::atof(argv[3])),
                                            wl_fixed_from_double(std::atof(argv[4])));
+        else if (scroll)
+            zwlr_virtual_pointer_v1_axis(pointer, 0, WL_POINTER_AXIS_VERTICAL_SCROLL,
+                                         wl_fixed_from_int(i == 0 ? 10 : -10));
         else
             zwlr_virtual_pointer_v1_button(pointer, 0, 0x110 /* BTN_LEFT */, i == 0 ? 1 : 0);
         zwlr_virtual_pointer_v1_frame(pointer);
