@@ -72,10 +72,12 @@ run: build
 	@scripts/run.sh $(BUILD)
 
 # Plants each fault of tests/mutations.txt in turn and reports those the tests it names did not notice
-# (make mutate WORD=save: only the faults whose description holds "save").
+# (make mutate WORD=save: only the faults whose description holds "save"). FULL=1 runs the whole suite against each
+# fault and writes which tests caught which to build/mutate-table.txt (hours, not minutes).
 WORD ?=
+FULL ?=
 mutate: build
-	@scripts/mutate.sh $(BUILD) "$(WORD)"
+	@FULL=$(FULL) scripts/mutate.sh $(BUILD) "$(WORD)"
 
 # libFuzzer on the packed object, the preferences file and the command line, SECONDS each (clang, installed here).
 SECONDS ?= 60
