@@ -19,6 +19,9 @@
 
 #include <unistd.h>
 
+#include <fstream>
+#include <optional>
+
 namespace {
 
 bool Within(int seconds, const std::function<bool()>& done)
@@ -70,6 +73,32 @@ TEST(IdleDialogTest, SavesWhatTheWatcherReadsAndTurnsItOnAndOff)
     EXPECT_FALSE(IdleAutostartOn());
     EXPECT_NE(access(IdleAutostartPath().c_str(), F_OK), 0);
     EXPECT_TRUE(Within(5, [] { return OnePerSessionHolder("inkspin-idle") == 0; }));
+
+    // A path with the characters an Exec key reserves; an entry the user hid by hand is off.
+    std::string why;
+    ASSERT_TRUE(SetIdleAutostart(true, "/opt/a \"b\\c$d`/inkspin-idle", &why)) << why;
+    EXPECT_NE(ReadFile(IdleAutostartPath()).find("\nExec=\"/opt/a \\\\\"b\\\\\\c\\\\$d\\\\`/inkspin-idle\"\n"),
+              std::string::npos) << ReadFile(IdleAutostartPath());
+    std::ofstream(IdleAutostartPath(), std::ios::app) << "Hidden=true\n";
+    EXPECT_FALSE(IdleAutostartOn());
+    EXPECT_FALSE(IdleDialog(QStringLiteral(INKSPIN_IDLE_BINARY)).enabled()->isChecked());
+}
+
+// A lock file its watcher left behind names nobody: the pid in it may be another program's by now, and turning the
+// watcher off must not signal it.
+TEST(IdleDialogTest, AStaleLockNamesNoWatcher)
+{
+    TemporaryConfigHome config;
+    const char* const names[] = {"XDG_RUNTIME_DIR", "WAYLAND_DISPLAY"};
+    std::optional<QByteArray> was[2];
+    for (int i = 0; i < 2; ++i)
+        was[i] = qEnvironmentVariableIsSet(names[i]) ? std::optional(qgetenv(names[i])) : std::nullopt;
+    qputenv(names[0], QByteArray::fromStdString(config.path().string()));
+    qputenv(names[1], "wayland-stale");
+    std::ofstream(config.path() / "inkspin-idle-wayland-stale.lock") << getpid() << "\n";
+    EXPECT_EQ(OnePerSessionHolder("inkspin-idle"), 0);
+    for (int i = 0; i < 2; ++i)
+        was[i] ? qputenv(names[i], *was[i]) : qunsetenv(names[i]);
 }
 
 } // namespace

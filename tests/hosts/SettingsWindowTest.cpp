@@ -301,6 +301,7 @@ TEST(ShownSettingsTest, AllEighteenComeBack)
     std::ofstream(config.preferencesFile()) << custom;
     InkspinView shown;
     Show(shown, StoredSettings());
+    EXPECT_TRUE(shown.gGenerateNewShade && shown.gSettingsChanged) << "for the next frame, the shade texture too";
     std::filesystem::remove(config.preferencesFile());
     ASSERT_TRUE(shown.savePrefs());
     EXPECT_EQ(ReadFile(config.preferencesFile()), custom);

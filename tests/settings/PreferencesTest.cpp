@@ -217,7 +217,7 @@ TEST_F(PreferencesTest, SaveKeepsOtherKeysAndReplacesTheFileWhole)
     const fs::path folder = config.preferencesFile().parent_path();
     std::ofstream(folder / ".org.inkspin.saver.conf.saving-Ab12Cd") << "what a save killed half-way left";
     std::ofstream(folder / "org.inkspin.saver.conf.backup") << "a user's own copy";
-    ASSERT_EQ(chmod(config.preferencesFile().c_str(), 0600), 0); // made private by its user
+    ASSERT_EQ(chmod(config.preferencesFile().c_str(), 0640), 0); // its user's choice: private but to the group
     struct stat before{}, after{};
     ASSERT_EQ(stat(config.preferencesFile().c_str(), &before), 0);
     auto view = LoadedView();
@@ -231,7 +231,7 @@ TEST_F(PreferencesTest, SaveKeepsOtherKeysAndReplacesTheFileWhole)
     // A new inode: the file was written aside and renamed over the old one, never rewritten in place; its data on
     // the disk before the rename (or a crash can leave an empty file under the name), the rename after it.
     EXPECT_NE(before.st_ino, after.st_ino);
-    EXPECT_EQ(after.st_mode & 07777, 0600u) << "stays private";
+    EXPECT_EQ(after.st_mode & 07777, 0640u) << "keeps its mode";
     ASSERT_EQ(gDiskCalls.size(), 3u);
     const std::string temporary = gDiskCalls[0].substr(6);
     EXPECT_EQ(temporary.rfind(".org.inkspin.saver.conf.saving-", 0), 0u) << gDiskCalls[0];
