@@ -1,5 +1,7 @@
 #include "hosts/headless/PngWriter.h"
 
+#include "support/files/ReplaceFile.h"
+
 #include <png.h>
 
 #include <pthread.h>
@@ -64,14 +66,10 @@ private:
     sigset_t previous_;
 };
 
-// umask can only be read by setting it: read once, not at every frame.
+// Read once, not at every frame.
 mode_t NewFileMode()
 {
-    static const mode_t mode = [] {
-        const mode_t mask = umask(0);
-        umask(mask);
-        return 0666 & ~mask;
-    }();
+    static const mode_t mode = DefaultFileMode();
     return mode;
 }
 

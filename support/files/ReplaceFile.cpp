@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 namespace {
 
@@ -37,7 +39,13 @@ std::string TemporaryFilePrefix(const std::string& name) { return "." + name + "
 
 mode_t DefaultFileMode()
 {
-    const mode_t mask = umask(0);
+    // /proc tells the umask without changing it; umask() reads it only by setting it, and a file another thread
+    // makes in between would get mode 0666 (Mesa's threads, Qt's).
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Umask:", 0) == 0)
+            return 0666 & ~static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    const mode_t mask = umask(0); // a kernel older than 4.7, or no /proc: the only other way there is
     umask(mask);
     return 0666 & ~mask;
 }

@@ -17,5 +17,6 @@ std::string ReplaceFile(const std::string& directory, const std::string& name, c
 // lock may remove them.
 std::string TemporaryFilePrefix(const std::string& name);
 
-// The mode a new file gets by default: 0666 less the process's umask.
+// The mode a new file gets by default: 0666 less the process's umask, read without changing it (safe beside other
+// threads that make files).
 mode_t DefaultFileMode();

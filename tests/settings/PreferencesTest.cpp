@@ -5,7 +5,9 @@
 
 #include "platform/IniText.h"
 #include "platform/PreferencesStore.h"
+#include "support/files/LockFile.h"
 
+#include <QLockFile>
 #include <QSettings>
 #include <QVariant>
 
@@ -243,6 +245,32 @@ TEST_F(PreferencesTest, SaveKeepsOtherKeysAndReplacesTheFileWhole)
     expected += "\n[Elsewhere]\nsize=3\n";
     EXPECT_EQ(ReadFile(config.preferencesFile()), expected);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2) << "only the file and the user's copy";
+}
+
+// The lock is the one QtCore's QLockFile takes for QSettings: a QSettings program's save and ours exclude one
+// another, both ways, and QLockFile reads our lock as its live owner's, never as a stale one to break.
+TEST_F(PreferencesTest, QSettingsProgramsAndOurSavesExcludeOneAnother)
+{
+    const std::string lockPath = config.preferencesFile().string() + ".lock";
+    fs::create_directories(config.preferencesFile().parent_path());
+    {
+        QLockFile theirs(QString::fromStdString(lockPath));
+        ASSERT_TRUE(theirs.tryLock(0));
+        std::string reason;
+        EXPECT_FALSE(LoadedView()->savePrefs(&reason));
+        EXPECT_NE(reason.find("another program holds"), std::string::npos) << reason;
+    }
+    LockFile ours(lockPath);
+    ASSERT_EQ(ours.tryLock(0), LockFile::Result::Locked);
+    QLockFile theirs(QString::fromStdString(lockPath));
+    EXPECT_FALSE(theirs.tryLock(0));
+    EXPECT_FALSE(theirs.removeStaleLockFile());
+    qint64 pid = 0;
+    QString host, program;
+    ASSERT_TRUE(theirs.getLockInfo(&pid, &host, &program));
+    EXPECT_EQ(pid, getpid());
+    ours.unlock();
+    EXPECT_FALSE(fs::exists(lockPath));
 }
 
 // A stale lock the user cannot remove (another user's, in a shared folder) is named with the way out, not waited on

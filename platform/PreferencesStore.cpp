@@ -1,15 +1,13 @@
-// The preferences store: INI files read and written here, byte for byte (platform/IniText.h), and QtCore's QLockFile
-// for the lock beside the file, which is the lock QSettings takes, so saves of earlier Inkspins and of other QSettings
-// programs still exclude ours. QSettings itself is not used: it kept unwritten values cached per path and wrote
-// them later, let a failed write through to the rename (a full disk emptied the file), and escaped other programs'
-// values past the read limit.
+// The preferences store: INI files read and written here, byte for byte (platform/IniText.h), with the lock beside
+// the file that QSettings takes (support/files/LockFile.h), so saves of earlier Inkspins and of other QSettings
+// programs still exclude ours. Neither QSettings nor any other part of Qt is used: QSettings kept unwritten values
+// cached per path and wrote them later, let a failed write through to the rename (a full disk emptied the file), and
+// escaped other programs' values past the read limit; and the saver, which never saves, would load QtCore and ICU.
 #include "platform/PreferencesStore.h"
 
 #include "platform/IniText.h"
+#include "support/files/LockFile.h"
 #include "support/files/ReplaceFile.h"
-
-#include <QLockFile>
-#include <QString>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -188,7 +186,8 @@ std::string FullDisk(const std::string& directory)
     return {};
 }
 
-// The owner a lock file names, as QLockFile writes it: a process id, the program's name and the host, a line each.
+// The owner a lock file names, as QLockFile writes it: a process id, the program's name and the host, a line each
+// (and two more lines, the machine's and the boot's ids, not read here).
 // Nothing when it names none (empty, garbage, or a file that cannot be read).
 struct LockOwner {
     long pid = 0;
@@ -209,7 +208,7 @@ std::optional<LockOwner> ReadLockOwner(const std::string& lockPath)
     return owner;
 }
 
-// Whether the lock file is stale: it names no owner and has been so for a second (QLockFile writes its owner at once
+// Whether the lock file is stale: it names no owner and has been so for a second (its owner writes itself at once
 // after making it), or names a process of this host that has ended.
 bool StaleLock(const std::string& lockPath, const std::optional<LockOwner>& owner)
 {
@@ -222,38 +221,39 @@ bool StaleLock(const std::string& lockPath, const std::optional<LockOwner>& owne
     return owner->host == host && kill(static_cast<pid_t>(owner->pid), 0) != 0 && errno == ESRCH;
 }
 
-// Takes the lock beside `path`, waiting a second at most. QLockFile alone would wait for ever on a lock path that is
-// a FIFO or a directory, half a minute on a lock that names no owner or that another host holds, and for ever on a
-// stale lock it cannot remove. Stale locks are broken at once, and one that cannot be removed is named with the way
-// out. Why not, or "".
-std::string TakeLock(QLockFile& lock, const std::string& path, const std::string& directory)
+// Takes the lock beside `path`, waiting a second at most; why not, or "". Nothing waits on a lock path that is a FIFO
+// or a directory, or longer than that second on a lock that names no owner or that another host holds. A stale lock
+// is broken at once (and one that names no owner once it is a second old); one that cannot be removed is named with
+// the way out.
+std::string TakeLock(LockFile& lock, const std::string& path, const std::string& directory)
 {
     const std::string lockPath = path + ".lock";
     struct stat status {};
     if (lstat(lockPath.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
         return lockPath + " is in the way of the lock file (not a regular file)";
-    if (lock.tryLock(1000))
+    LockFile::Result result = lock.tryLock(0);
+    std::optional<LockOwner> owner;
+    for (int attempt = 0; attempt < 2 && result == LockFile::Result::Held; ++attempt) {
+        owner = ReadLockOwner(lockPath);
+        if (StaleLock(lockPath, owner) && unlink(lockPath.c_str()) != 0 && errno != ENOENT)
+            return lockPath + " is left over from a program that has ended and cannot be removed ("
+                + ErrorText(errno) + "): remove it by hand";
+        result = lock.tryLock(attempt == 0 ? 1000 : 0);
+    }
+    switch (result) {
+    case LockFile::Result::Locked:
         return {};
-    switch (lock.error()) {
-    case QLockFile::LockFailedError: {
-        const std::optional<LockOwner> owner = ReadLockOwner(lockPath);
-        if (StaleLock(lockPath, owner)) {
-            if (unlink(lockPath.c_str()) != 0 && errno != ENOENT)
-                return lockPath + " is left over from a program that has ended and cannot be removed ("
-                    + ErrorText(errno) + "): remove it by hand";
-            if (lock.tryLock(0))
-                return {};
-        }
+    case LockFile::Result::Held:
         return "another program holds " + lockPath
             + (owner ? " (process " + std::to_string(owner->pid) + " on " + owner->host + ")" : "");
-    }
-    case QLockFile::PermissionError:
+    case LockFile::Result::Denied:
         return "cannot make the lock file " + lockPath + ": permission denied";
-    default:
-        if (std::string full = FullDisk(directory); !full.empty())
-            return full + ": cannot make the lock file " + lockPath;
-        return "cannot take the lock file " + lockPath;
+    case LockFile::Result::Failed:
+        break;
     }
+    if (std::string full = FullDisk(directory); !full.empty())
+        return full + ": cannot make the lock file " + lockPath;
+    return "cannot take the lock file " + lockPath;
 }
 
 // Removes the temporary files of saves that were killed half-way. Called with the lock held, when no other save is
@@ -287,7 +287,7 @@ std::string Save(const std::string& path, const std::map<std::string, std::strin
         return "cannot make the folder " + directory;
     if (access(directory.c_str(), W_OK) != 0)
         return "cannot write in " + directory + ": " + ErrorText(errno);
-    QLockFile lock(QString::fromStdString(path + ".lock"));
+    LockFile lock(path + ".lock");
     if (std::string problem = TakeLock(lock, path, directory); !problem.empty())
         return problem;
     RemoveLeftovers(directory, name);
