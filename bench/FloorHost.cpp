@@ -35,12 +35,12 @@ int main(int argc, char** argv)
         return 1;
     }
     XErrorTrapInstall();
-    CommandLine line;
-    line.mode = RunMode::Root;
+    DisplayRequest request;
+    request.target = DisplayTarget::Root;
     SaverWindow target;
     std::string error;
     std::unique_ptr<GlxContext> context;
-    if (!OpenSaverWindow(display, line, &target, &error)
+    if (!OpenSaverWindow(display, request, &target, &error)
         || !(context = GlxContext::create(display, target.window, target.visual, &error))) {
         std::fprintf(stderr, "inkspin-floor: %s\n", error.c_str());
         return 1;

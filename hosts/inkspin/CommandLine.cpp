@@ -186,15 +186,18 @@ std::string HelpLines(OptionGroup group)
 
 } // namespace
 
-bool ParseWindowId(const std::string& text, unsigned long* id)
+DisplayRequest DisplayRequestOf(const CommandLine& line)
 {
-    const OptionSpec& option = *FindOption("window-id");
-    long value = 0;
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    if (!ParseLong(hex ? text.substr(2) : text, &value, hex ? 16 : 10) || value < option.low || value > option.high)
-        return false;
-    *id = static_cast<unsigned long>(value);
-    return true;
+    DisplayRequest request;
+    request.target = line.mode == RunMode::Root ? DisplayTarget::Root
+        : line.mode == RunMode::WindowId        ? DisplayTarget::WindowId
+        : line.mode == RunMode::Background      ? DisplayTarget::Background
+                                                : DisplayTarget::OwnWindow;
+    request.windowId = line.windowId;
+    request.delayMicroseconds = line.delayMicroseconds;
+    request.showFrameRate = line.showFrameRate;
+    request.ignoreInput = line.ignoreInput;
+    return request;
 }
 
 std::string UsageText()

@@ -16,6 +16,7 @@
 // as stock hacks do, and an error for --render.
 #pragma once
 
+#include "hosts/common/DisplayRequest.h"
 #include "hosts/headless/HeadlessRenderer.h"
 #include "saver/Options.h"
 
@@ -54,5 +55,6 @@ std::string UsageText();
 DisplayHost ChooseDisplayHost(const CommandLine& line, const char* xscreensaverWindow, const char* waylandDisplay,
                               const char* waylandSocket);
 
-// A window id as X clients write it: decimal, or hexadecimal with 0x; 1 to 0xFFFFFFFF (X ids are 32 bits).
-bool ParseWindowId(const std::string& text, unsigned long* id);
+// What a display host is asked: the target that the mode names (a display mode only), and the frame options.
+DisplayRequest DisplayRequestOf(const CommandLine& line);
+

@@ -49,7 +49,8 @@ int main(int argc, char** argv)
         const bool wayland = ChooseDisplayHost(line, std::getenv("XSCREENSAVER_WINDOW"), std::getenv("WAYLAND_DISPLAY"),
                                                std::getenv("WAYLAND_SOCKET"))
             == DisplayHost::Wayland;
-        const int status = wayland ? RunOnWayland(line, &error) : RunOnDisplay(line, &error);
+        const DisplayRequest request = DisplayRequestOf(line);
+        const int status = wayland ? RunOnWayland(request, &error) : RunOnDisplay(request, &error);
         if (status != 0)
             std::fprintf(stderr, "inkspin: %s\n", inkspin::Printable(error).c_str());
         return status;

@@ -44,7 +44,7 @@ struct Output {
 };
 
 struct Host {
-    const CommandLine* line = nullptr;
+    const DisplayRequest* request = nullptr;
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
     wl_compositor* compositor = nullptr;
@@ -410,7 +410,7 @@ bool ChooseRole(Host& h, std::string* error)
         *error = "the Wayland compositor offers no wl_compositor";
         return false;
     }
-    if (h.line->mode == RunMode::Background) {
+    if (h.request->target == DisplayTarget::Background) {
         h.role = SurfaceRole::Background;
         if (h.layers == nullptr) {
             *error = "--background needs a compositor with the layer shell (sway, Hyprland, river, labwc, wayfire, "
@@ -419,7 +419,7 @@ bool ChooseRole(Host& h, std::string* error)
         }
         return true;
     }
-    if (h.line->mode == RunMode::Root && h.layers != nullptr) {
+    if (h.request->target == DisplayTarget::Root && h.layers != nullptr) {
         h.role = SurfaceRole::Overlay;
         return true;
     }
@@ -427,7 +427,7 @@ bool ChooseRole(Host& h, std::string* error)
         *error = "the Wayland compositor offers neither the layer shell nor xdg-shell windows";
         return false;
     }
-    h.role = h.line->mode == RunMode::Root ? SurfaceRole::Fullscreen : SurfaceRole::OwnWindow;
+    h.role = h.request->target == DisplayTarget::Root ? SurfaceRole::Fullscreen : SurfaceRole::OwnWindow;
     return true;
 }
 
@@ -458,7 +458,7 @@ void Disconnect(Host& h)
 
 } // namespace
 
-int RunOnWayland(const CommandLine& line, std::string* error)
+int RunOnWayland(const DisplayRequest& request, std::string* error)
 {
     if (!SignalPipeInstall()) {
         *error = "cannot set up signal handling";
@@ -468,12 +468,12 @@ int RunOnWayland(const CommandLine& line, std::string* error)
     // stack its surfaces on the first's, and one key would end only one of them. A locker's --ignore-input copy
     // draws under its own prompt and is not one of these.
     int holder = 0;
-    if (line.mode == RunMode::Root && !line.ignoreInput && !ClaimOnePerSession("inkspin-root", &holder)) {
+    if (request.target == DisplayTarget::Root && !request.ignoreInput && !ClaimOnePerSession("inkspin-root", &holder)) {
         std::fprintf(stderr, "inkspin: a screen saver already covers this session (pid %d); this one ends\n", holder);
         return 0;
     }
     Host h;
-    h.line = &line;
+    h.request = &request;
     // libwayland says a second line of its own when it has no runtime folder to find a display's socket in.
     const char *runtime = std::getenv("XDG_RUNTIME_DIR"), *name = std::getenv("WAYLAND_DISPLAY");
     const bool placed = (runtime != nullptr && runtime[0] == '/') || (name != nullptr && name[0] == '/')
@@ -483,8 +483,8 @@ int RunOnWayland(const CommandLine& line, std::string* error)
         *error = ConnectFailure(placed ? "" : "XDG_RUNTIME_DIR is not set");
         return 1;
     }
-    h.endOnInput = line.mode == RunMode::Root && !line.ignoreInput;
-    h.role = line.mode == RunMode::Window ? SurfaceRole::OwnWindow : SurfaceRole::Overlay; // the seat needs it
+    h.endOnInput = request.target == DisplayTarget::Root && !request.ignoreInput;
+    h.role = request.target == DisplayTarget::OwnWindow ? SurfaceRole::OwnWindow : SurfaceRole::Overlay; // the seat needs it
     h.xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     h.registry = wl_display_get_registry(h.display);
     wl_registry_add_listener(h.registry, &kRegistryListener, &h);
@@ -524,8 +524,8 @@ int RunOnWayland(const CommandLine& line, std::string* error)
             h.setup.compositor = h.compositor;
             h.setup.windows = h.windows;
             h.setup.layers = h.layers;
-            h.setup.minimumInterval = static_cast<double>(line.delayMicroseconds) / 1e6;
-            h.setup.showFrameRate = line.showFrameRate;
+            h.setup.minimumInterval = static_cast<double>(request.delayMicroseconds) / 1e6;
+            h.setup.showFrameRate = request.showFrameRate;
             h.setup.takeKeyboard = h.endOnInput;
             h.setup.scaleOf = [&h](wl_output* output) {
                 const Output* o = FindOutput(h, output);

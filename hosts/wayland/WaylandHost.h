@@ -12,8 +12,8 @@
 // with status 1 and a one-line reason in `error`.
 #pragma once
 
-#include "hosts/inkspin/CommandLine.h"
+#include "hosts/common/DisplayRequest.h"
 
 #include <string>
 
-int RunOnWayland(const CommandLine& line, std::string* error);
+int RunOnWayland(const DisplayRequest& request, std::string* error);

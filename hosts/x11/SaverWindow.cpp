@@ -142,13 +142,13 @@ bool UseWindow(Display* display, Window window, SaverWindow* result, std::string
 
 } // namespace
 
-bool OpenSaverWindow(Display* display, const CommandLine& line, SaverWindow* result, std::string* error)
+bool OpenSaverWindow(Display* display, const DisplayRequest& request, SaverWindow* result, std::string* error)
 {
-    switch (line.mode) {
-    case RunMode::WindowId:
-        return UseWindow(display, static_cast<Window>(line.windowId), result, error);
-    case RunMode::Root:
-    case RunMode::Background: { // X11's desktop background is the root window
+    switch (request.target) {
+    case DisplayTarget::WindowId:
+        return UseWindow(display, static_cast<Window>(request.windowId), result, error);
+    case DisplayTarget::Root:
+    case DisplayTarget::Background: { // X11's desktop background is the root window
         Window window = 0;
         return WindowFromEnvironment(display, &window, error) && UseWindow(display, window, result, error);
     }

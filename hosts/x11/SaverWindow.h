@@ -15,7 +15,7 @@
 // on the root the saver draws into the root itself, which only the server sizes, within what it can show.
 #pragma once
 
-#include "hosts/inkspin/CommandLine.h"
+#include "hosts/common/DisplayRequest.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -34,7 +34,7 @@ struct SaverWindow {
 };
 
 // Finds or makes the window; false with a one-line reason.
-bool OpenSaverWindow(Display* display, const CommandLine& line, SaverWindow* result, std::string* error);
+bool OpenSaverWindow(Display* display, const DisplayRequest& request, SaverWindow* result, std::string* error);
 
 // Gives the child the window's size, once the caller has checked that OpenGL can draw that size; also puts it back
 // when another program resized it.

@@ -143,7 +143,7 @@ Outcome Run(Session& s)
 
 } // namespace
 
-int RunOnDisplay(const CommandLine& line, std::string* error)
+int RunOnDisplay(const DisplayRequest& request, std::string* error)
 {
     // Handlers first: a host may end the saver before it has even opened the display.
     if (!SignalPipeInstall()) {
@@ -174,7 +174,7 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
 
     int status = 1;
     SaverWindow target;
-    if (OpenSaverWindow(display, line, &target, error)) {
+    if (OpenSaverWindow(display, request, &target, error)) {
         std::unique_ptr<GlxContext> context = GlxContext::create(display, target.drawable, target.visual, error);
         if (context && !FitsOpenGL(target, *context, error))
             context.reset();
@@ -186,9 +186,9 @@ int RunOnDisplay(const CommandLine& line, std::string* error)
                 HostDriver driver(view);
                 if (driver.start({0.0f, 0.0f, static_cast<float>(target.width), static_cast<float>(target.height)}, false)) {
                     context->present(); // the background colour shows at once
-                    driver.setMinimumInterval(static_cast<double>(line.delayMicroseconds) / 1e6);
+                    driver.setMinimumInterval(static_cast<double>(request.delayMicroseconds) / 1e6);
                     FrameRateOverlay overlay;
-                    Session session{display, target, context.get(), &driver, line.showFrameRate ? &overlay : nullptr,
+                    Session session{display, target, context.get(), &driver, request.showFrameRate ? &overlay : nullptr,
                                     error};
                     SignalPipeRunning();
                     status = Run(session) == Outcome::Done ? 0 : 1;

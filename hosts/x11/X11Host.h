@@ -8,8 +8,8 @@
 // not race to catch up.
 #pragma once
 
-#include "hosts/inkspin/CommandLine.h"
+#include "hosts/common/DisplayRequest.h"
 
 #include <string>
 
-int RunOnDisplay(const CommandLine& line, std::string* error);
+int RunOnDisplay(const DisplayRequest& request, std::string* error);
