@@ -1,6 +1,7 @@
 #include "hosts/wayland/WaylandHost.h"
 
 #include "hosts/common/DriverRoom.h"
+#include "hosts/common/HostLoop.h"
 #include "hosts/common/OnePerSession.h"
 #include "hosts/common/SignalPipe.h"
 #include "hosts/wayland/SaverSurface.h"
@@ -26,7 +27,7 @@
 
 namespace {
 
-enum class Outcome { Running, Done, Failed };
+using Outcome = HostOutcome;
 
 // How far the pointer may drift, in surface coordinates, before it counts as the user's input: a nudged desk or a
 // sensor's jitter should not end the saver.
@@ -357,18 +358,12 @@ Outcome Run(Host& h, std::string* error)
 {
     const int connection = wl_display_get_fd(h.display);
     for (;;) {
-        // Signals first, as on X11: an ending signal asks for a clean end, whatever else happened.
-        const HostSignal signal = SignalPipeTake();
-        if (signal == HostSignal::Terminate)
+        if (TakeHostSignals([&] { ForEachSurface(h, [](SaverSurface& s) { s.restart(); }); }) == Outcome::Done)
             return Outcome::Done;
-        if (signal == HostSignal::Continue)
-            ForEachSurface(h, [](SaverSurface& s) { s.restart(); });
         Outcome outcome = wl_display_dispatch_pending(h.display) < 0 ? Outcome::Failed : Review(h, error);
         if (outcome == Outcome::Failed && error->empty())
             *error = ConnectionLost(h.display);
-        if (outcome == Outcome::Failed && SignalPipeAwaitTerminate(kSignalGraceMilliseconds))
-            return Outcome::Done;
-        if (outcome != Outcome::Running)
+        if (outcome = WithSignalGrace(outcome); outcome != Outcome::Running)
             return outcome;
 
         // Each surface whose frame is due and asked for draws it; the wait is until the next one is due, or, while

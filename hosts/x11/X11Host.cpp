@@ -1,9 +1,10 @@
 #include "hosts/x11/X11Host.h"
 
 #include "hosts/common/DriverRoom.h"
+#include "hosts/common/HostLoop.h"
+#include "hosts/common/SignalPipe.h"
 #include "hosts/x11/GlxContext.h"
 #include "hosts/x11/SaverWindow.h"
-#include "hosts/common/SignalPipe.h"
 #include "hosts/x11/XErrorTrap.h"
 #include "platform/FrameRateOverlay.h"
 #include "platform/HostDriver.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-enum class Outcome { Running, Done, Failed };
+using Outcome = HostOutcome;
 
 
 struct Session {
@@ -102,13 +103,8 @@ Outcome Run(Session& s)
 {
     const int xfd = ConnectionNumber(s.display);
     for (;;) {
-        // The signal first: XScreenSaver sends SIGTERM and destroys the window at once, and the end it asked for
-        // is a clean one whichever of the two is seen first.
-        const HostSignal signal = SignalPipeTake();
-        if (signal == HostSignal::Terminate)
+        if (TakeHostSignals([&] { s.driver->restart(); }) == Outcome::Done)
             return Outcome::Done;
-        if (signal == HostSignal::Continue)
-            s.driver->restart();
         Outcome outcome = HandleEvents(s);
         if (outcome == Outcome::Running) {
             const std::string problem = XErrorTrapPoll();
@@ -117,9 +113,7 @@ Outcome Run(Session& s)
                 outcome = Outcome::Failed;
             }
         }
-        if (outcome == Outcome::Failed && SignalPipeAwaitTerminate(kSignalGraceMilliseconds))
-            return Outcome::Done;
-        if (outcome != Outcome::Running)
+        if (outcome = WithSignalGrace(outcome); outcome != Outcome::Running)
             return outcome;
 
         // Sleep on the X connection and the signal pipe until the next frame is due (or, while nobody can see the
