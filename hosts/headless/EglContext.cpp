@@ -1,30 +1,21 @@
 #include "hosts/headless/EglContext.h"
 
+#include "hosts/common/EglSetup.h"
+
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
 EGLDisplay SurfacelessDisplay(std::string* error)
 {
-    static EGLDisplay display = EGL_NO_DISPLAY;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
-        const char* extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-        if (extensions == nullptr || std::strstr(extensions, "EGL_MESA_platform_surfaceless") == nullptr) {
-            *error = "EGL has no surfaceless platform (Mesa's EGL is needed)";
-            return EGL_NO_DISPLAY;
-        }
-        EGLDisplay candidate = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        if (candidate != EGL_NO_DISPLAY && eglInitialize(candidate, nullptr, nullptr))
-            display = candidate;
-    }
-    if (display == EGL_NO_DISPLAY && error->empty())
-        *error = "cannot initialise EGL's surfaceless display";
+    // Tried once: the reason it failed stays the reason.
+    static std::string reason;
+    static const EGLDisplay display = EglPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY,
+                                                         "EGL_MESA_platform_surfaceless", "surfaceless", &reason);
+    *error = reason;
     return display;
 }
 
@@ -38,10 +29,6 @@ std::unique_ptr<EglContext> EglContext::create(int depthBits, std::string* error
         *error = reason;
         return nullptr;
     }
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        *error = "EGL offers no desktop OpenGL";
-        return nullptr;
-    }
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
                                        EGL_DEPTH_SIZE, std::max(depthBits, 1), EGL_NONE};
@@ -51,14 +38,9 @@ std::unique_ptr<EglContext> EglContext::create(int depthBits, std::string* error
         *error = "no EGL configuration with RGB and a depth buffer for pbuffers";
         return nullptr;
     }
-    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
-                                        EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                        EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
-    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
-    if (context == EGL_NO_CONTEXT) {
-        *error = "cannot create an OpenGL compatibility-profile context";
+    EGLContext context = EglSaverContext(display, config, error);
+    if (context == EGL_NO_CONTEXT)
         return nullptr;
-    }
     std::unique_ptr<EglContext> result(new EglContext(display, config, context));
     result->setDrawableSize(1, 1);
     if (result->surface_ == EGL_NO_SURFACE || !result->makeCurrentContext()) {
@@ -68,21 +50,9 @@ std::unique_ptr<EglContext> EglContext::create(int depthBits, std::string* error
     return result;
 }
 
-EglContext::~EglContext()
-{
-    if (eglGetCurrentContext() == context_)
-        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (surface_ != EGL_NO_SURFACE)
-        eglDestroySurface(display_, surface_);
-    eglDestroyContext(display_, context_);
-}
+EglContext::~EglContext() { EglDestroy(display_, surface_, context_); }
 
-bool EglContext::makeCurrentContext()
-{
-    if (eglGetCurrentContext() == context_ && eglGetCurrentSurface(EGL_DRAW) == surface_)
-        return true;
-    return surface_ != EGL_NO_SURFACE && eglMakeCurrent(display_, surface_, surface_, context_) == EGL_TRUE;
-}
+bool EglContext::makeCurrentContext() { return EglMakeCurrent(display_, surface_, context_); }
 
 EglContext::Limits EglContext::drawableLimits()
 {

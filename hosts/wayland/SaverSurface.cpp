@@ -12,37 +12,37 @@
 
 namespace {
 
-SaverSurface* Of(void* data) { return static_cast<SaverSurface*>(data); }
+SaverSurface* SurfaceOf(void* data) { return static_cast<SaverSurface*>(data); }
 
 const wl_surface_listener kSurfaceListener = {
-    [](void* data, wl_surface*, wl_output* output) { Of(data)->entered(output, true); },
-    [](void* data, wl_surface*, wl_output* output) { Of(data)->entered(output, false); },
+    [](void* data, wl_surface*, wl_output* output) { SurfaceOf(data)->entered(output, true); },
+    [](void* data, wl_surface*, wl_output* output) { SurfaceOf(data)->entered(output, false); },
 };
 
 const zwlr_layer_surface_v1_listener kLayerListener = {
     [](void* data, zwlr_layer_surface_v1*, uint32_t serial, uint32_t width, uint32_t height) {
-        Of(data)->configure(static_cast<int>(std::min<uint32_t>(width, INT_MAX)),
+        SurfaceOf(data)->configure(static_cast<int>(std::min<uint32_t>(width, INT_MAX)),
                             static_cast<int>(std::min<uint32_t>(height, INT_MAX)));
-        Of(data)->acknowledge(serial);
+        SurfaceOf(data)->acknowledge(serial);
     },
-    [](void* data, zwlr_layer_surface_v1*) { Of(data)->close(true); },
+    [](void* data, zwlr_layer_surface_v1*) { SurfaceOf(data)->close(true); },
 };
 
 const xdg_surface_listener kXdgSurfaceListener = {
-    [](void* data, xdg_surface*, uint32_t serial) { Of(data)->acknowledge(serial); },
+    [](void* data, xdg_surface*, uint32_t serial) { SurfaceOf(data)->acknowledge(serial); },
 };
 
 const xdg_toplevel_listener kToplevelListener = {
     [](void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
-        Of(data)->configure(std::max(width, 0), std::max(height, 0));
+        SurfaceOf(data)->configure(std::max(width, 0), std::max(height, 0));
     },
-    [](void* data, xdg_toplevel*) { Of(data)->close(false); },
+    [](void* data, xdg_toplevel*) { SurfaceOf(data)->close(false); },
     [](void*, xdg_toplevel*, int32_t, int32_t) {}, // configure_bounds (version 4)
     [](void*, xdg_toplevel*, wl_array*) {},        // wm_capabilities (version 5)
 };
 
 const wl_callback_listener kFrameListener = {
-    [](void* data, wl_callback*, uint32_t) { Of(data)->frameDone(); },
+    [](void* data, wl_callback*, uint32_t) { SurfaceOf(data)->frameDone(); },
 };
 
 } // namespace

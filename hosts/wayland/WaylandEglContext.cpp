@@ -1,11 +1,12 @@
 #include "hosts/wayland/WaylandEglContext.h"
 
+#include "hosts/common/EglSetup.h"
+
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 #include <wayland-egl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -18,17 +19,7 @@ EGLDisplay WaylandEglDisplay(wl_display* connection, std::string* error)
 {
     if (gDisplay != EGL_NO_DISPLAY)
         return gDisplay;
-    const char* extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    if (extensions == nullptr || std::strstr(extensions, "EGL_KHR_platform_wayland") == nullptr) {
-        *error = "EGL has no Wayland platform (Mesa's EGL is needed)";
-        return EGL_NO_DISPLAY;
-    }
-    EGLDisplay display = eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, connection, nullptr);
-    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
-        *error = "cannot initialise EGL on the Wayland display";
-        return EGL_NO_DISPLAY;
-    }
-    gDisplay = display;
+    gDisplay = EglPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, connection, "EGL_KHR_platform_wayland", "Wayland", error);
     return gDisplay;
 }
 
@@ -45,10 +36,6 @@ void WaylandEglRelease()
 std::unique_ptr<WaylandEglContext> WaylandEglContext::create(EGLDisplay display, wl_surface* surface, int width,
                                                              int height, std::string* error)
 {
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        *error = "EGL offers no desktop OpenGL on this Wayland display";
-        return nullptr;
-    }
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 0,
                                        EGL_DEPTH_SIZE, 16, EGL_NONE};
@@ -77,15 +64,10 @@ std::unique_ptr<WaylandEglContext> WaylandEglContext::create(EGLDisplay display,
         *error = "no EGL configuration with 8-bit RGB and a depth buffer for Wayland windows";
         return nullptr;
     }
-    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
-                                        EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                        EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
     std::unique_ptr<WaylandEglContext> result(new WaylandEglContext(display));
-    result->context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
-    if (result->context_ == EGL_NO_CONTEXT) {
-        *error = "cannot create an OpenGL compatibility-profile context";
+    result->context_ = EglSaverContext(display, config, error);
+    if (result->context_ == EGL_NO_CONTEXT)
         return nullptr;
-    }
     result->width_ = std::max(width, 1);
     result->height_ = std::max(height, 1);
     result->window_ = wl_egl_window_create(surface, result->width_, result->height_);
@@ -105,22 +87,12 @@ std::unique_ptr<WaylandEglContext> WaylandEglContext::create(EGLDisplay display,
 
 WaylandEglContext::~WaylandEglContext()
 {
-    if (eglGetCurrentContext() == context_)
-        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (surface_ != EGL_NO_SURFACE)
-        eglDestroySurface(display_, surface_);
-    if (window_ != nullptr)
+    EglDestroy(display_, surface_, context_);
+    if (window_ != nullptr) // after its EGL surface
         wl_egl_window_destroy(window_);
-    if (context_ != EGL_NO_CONTEXT)
-        eglDestroyContext(display_, context_);
 }
 
-bool WaylandEglContext::makeCurrentContext()
-{
-    if (eglGetCurrentContext() == context_ && eglGetCurrentSurface(EGL_DRAW) == surface_)
-        return true;
-    return surface_ != EGL_NO_SURFACE && eglMakeCurrent(display_, surface_, surface_, context_) == EGL_TRUE;
-}
+bool WaylandEglContext::makeCurrentContext() { return EglMakeCurrent(display_, surface_, context_); }
 
 void WaylandEglContext::setDrawableSize(int width, int height)
 {
