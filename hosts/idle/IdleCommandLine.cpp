@@ -1,6 +1,7 @@
 #include "hosts/idle/IdleCommandLine.h"
 
 #include "hosts/idle/IdleSettings.h"
+#include "support/text/HelpColumns.h"
 
 #include <algorithm>
 #include <charconv>
@@ -102,12 +103,12 @@ std::string IdleUsageText()
                        "Starts the Inkspin screen saver (inkspin --root) when the Wayland session has been idle, ends\n"
                        "it when the user is back, stays away while something inhibits idle, and asks the desktop to\n"
                        "lock after the chosen delay.\n\n";
+    std::vector<std::pair<std::string, std::string>> rows;
     for (const IdleOptionSpec& option : kOptions) {
-        std::string head = std::string("  --") + option.name;
+        std::string name = std::string("  --") + option.name;
         if (option.valueName[0] != '\0')
-            head += std::string(" ") + option.valueName;
-        head.resize(std::max<std::size_t>(head.size() + 2, 26), ' ');
-        text += head + option.help + "\n";
+            name += std::string(" ") + option.valueName;
+        rows.emplace_back(name, option.help);
     }
-    return text;
+    return text + inkspin::HelpColumns(rows);
 }

@@ -1,6 +1,7 @@
 #include "hosts/inkspin/CommandLine.h"
 
 #include "platform/PreferencesStore.h"
+#include "support/text/HelpColumns.h"
 #include "support/text/Printable.h"
 
 #include <cctype>
@@ -71,6 +72,14 @@ bool ParseColour(const std::string& text, float rgb[3])
     return true;
 }
 
+// A row of the options table that no field and no preference key takes (a new host option not yet given its
+// field): refused with a line that says so, rather than stored under no key.
+bool Unplaced(const std::string& spelled, std::string* error)
+{
+    *error = Printable(spelled) + ": known but not taken by this inkspin (a fault of the program: please report it)";
+    return false;
+}
+
 // Takes the value of an option that has one into `line`: a setting's into its keys, a host option's into its field.
 // False, with the reason, when the text is not a value of the option's kind and range.
 bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::string& text, CommandLine* line,
@@ -88,8 +97,10 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
         }
         if (option.host == HostOption::Rate)
             line->render.rate = decimal;
-        else
+        else if (option.host == HostOption::Setting && option.keys[0] != nullptr)
             line->settings.emplace_back(option.keys[0], PreferencesFloatText(static_cast<float>(decimal)));
+        else
+            return Unplaced(spelled, error);
         return true;
     case Whole:
         if (!ParseWhole(text, option, &whole)) {
@@ -100,14 +111,18 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
             line->render.frames = whole;
         else if (option.host == HostOption::Delay)
             line->delayMicroseconds = whole;
-        else
+        else if (option.host == HostOption::Setting && option.keys[0] != nullptr)
             line->settings.emplace_back(option.keys[0], std::to_string(whole));
+        else
+            return Unplaced(spelled, error);
         return true;
     case Colour:
         if (!ParseColour(text, rgb)) {
             *error = quoted + "is not a colour: #rrggbb, or r,g,b with each from 0 to 1";
             return false;
         }
+        if (option.host != HostOption::Setting || option.keys[2] == nullptr)
+            return Unplaced(spelled, error);
         for (int i = 0; i < 3; ++i)
             line->settings.emplace_back(option.keys[i], PreferencesFloatText(rgb[i]));
         return true;
@@ -155,8 +170,7 @@ const OptionSpec* Lookup(const std::string& word, bool* negated)
 // The options of one group for --help: the name, its value, and its line with range and default, in two columns.
 std::string HelpLines(OptionGroup group)
 {
-    constexpr std::size_t kColumn = 26, kWidth = 110;
-    std::string text;
+    std::vector<std::pair<std::string, std::string>> rows;
     for (const OptionSpec& option : Options()) {
         if (option.group != group)
             continue;
@@ -171,17 +185,9 @@ std::string HelpLines(OptionGroup group)
             help += " (" + RangeText(option) + ", default " + fallback + ")";
         else if ((option.kind == Colour || option.kind == Toggle) && !fallback.empty())
             help += " (default " + fallback + ")";
-        text += name.size() < kColumn ? name + std::string(kColumn - name.size(), ' ')
-                                      : name + "\n" + std::string(kColumn, ' ');
-        // Long lines break at a space, the rest indented to the column.
-        while (help.size() > kWidth - kColumn) {
-            const std::size_t space = help.rfind(' ', kWidth - kColumn);
-            text += help.substr(0, space) + "\n" + std::string(kColumn, ' ');
-            help = help.substr(space + 1);
-        }
-        text += help + "\n";
+        rows.emplace_back(name, help);
     }
-    return text;
+    return inkspin::HelpColumns(rows);
 }
 
 } // namespace
