@@ -37,6 +37,7 @@ void FloorFrame::draw()
         glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
         glEnable(GL_BLEND);
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glColor4f(0.6f, 0.52f, 0.45f, 0.8f); // the zoom's tint, as the saver's frame sets it
         glBegin(GL_TRIANGLE_STRIP);
         glTexCoord2f(1.0f, g.topTexCoord);
         glVertex2i(g.x1, g.y1);

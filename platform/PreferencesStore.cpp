@@ -1,8 +1,7 @@
 // The preferences store: INI files read and written here, byte for byte (platform/IniText.h), with the lock beside
 // the file that QSettings takes (support/files/LockFile.h), so saves of earlier Inkspins and of other QSettings
-// programs still exclude ours. Neither QSettings nor any other part of Qt is used: QSettings kept unwritten values
-// cached per path and wrote them later, let a failed write through to the rename (a full disk emptied the file), and
-// escaped other programs' values past the read limit; and the saver, which never saves, would load QtCore and ICU.
+// programs still exclude ours. No Qt: the store must check every byte it writes and keep nothing once a save is over,
+// and the saver, which never saves, must not load a toolkit (docs/RELIABILITY.md tells what QSettings did instead).
 #include "platform/PreferencesStore.h"
 
 #include "platform/IniText.h"

@@ -1,6 +1,7 @@
-// Settings come from a file the user may edit by hand, and are taken as they stand (NaN and infinities included).
-// OpenGL defines nothing for NaN colours or line widths, so the drawing passes these instead: NaN becomes 0 for a
-// colour channel (OpenGL clamps every other value to 0..1 itself) and the default width 1 for a line.
+// The store and the command line refuse NaN and infinities, but no setting is range-checked, and OpenGL defines
+// nothing for NaN colours or line widths: the drawing passes these instead, so that no value from any source can
+// leave OpenGL's state undefined. NaN becomes 0 for a colour channel (OpenGL clamps every other value to 0..1 itself)
+// and the default width 1 for a line.
 #pragma once
 
 #include "saver/RGBColour.h"

@@ -1,6 +1,6 @@
 // Loading and saving the eighteen settings. Each view loads once, when it is created; only the settings sheet's
-// Save stores them. No value is range-checked or related to another here: the shade texture raises an end position
-// below its start, and the drawing makes NaN colours and widths defined.
+// Save stores them. The store gives finite numbers only; no value is range-checked or related to another here: the
+// shade texture raises an end position below its start, and the drawing keeps every value OpenGL can take.
 #include "saver/InkspinView.h"
 
 #include "platform/PreferencesStore.h"

@@ -47,7 +47,8 @@ void InkspinView::doMakeShadeTexture()
         } else {
             v = endIntensity;
         }
-        // OpenGL defines no conversion of NaN to a stored texel; a hand-edited NaN intensity draws black instead.
+        // OpenGL defines no conversion of NaN to a stored texel, and intensities near the float limits make one here
+        // (their difference overflows to infinity, and infinity times zero is NaN): such a band draws black.
         if (v != v)
             v = 0.0f;
         gShadeTexels[i] = {v, v, v};

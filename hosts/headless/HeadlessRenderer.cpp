@@ -1,6 +1,6 @@
 #include "hosts/headless/HeadlessRenderer.h"
 
-#include "hosts/common/DriverRoom.h"
+#include "hosts/common/OpenGLRoom.h"
 #include "hosts/headless/EglContext.h"
 #include "hosts/headless/PngWriter.h"
 #include "platform/FrameRateOverlay.h"

@@ -142,7 +142,7 @@ void SettingsWindow::openSheet()
     connect(sheet, &QDialog::finished, this, &SettingsWindow::sheetEnded);
     if (auto* dialog = dynamic_cast<SheetDialog*>(sheet))
         connect(dialog, &SheetDialog::edited, this, [this] { preview_->view().takeSheetValues(); });
-    opened_ = ShownBy(preview_->view());
+    opened_ = ShownSettingsOf(preview_->view());
     fileStamp_ = FileStamp();
     sheet_ = sheet;
     sheetArea_->setWidget(sheet);
@@ -163,7 +163,7 @@ void SettingsWindow::openSheet()
 
 bool SettingsWindow::sheetEdited() const
 {
-    return sheet_ != nullptr && !(ShownBy(preview_->view()) == opened_);
+    return sheet_ != nullptr && !(ShownSettingsOf(preview_->view()) == opened_);
 }
 
 void SettingsWindow::resizeWithinScreen(QSize wanted)
@@ -181,7 +181,7 @@ void SettingsWindow::sheetEnded()
     options_->setFocus(Qt::OtherFocusReason); // where the keyboard was before the sheet opened
     InkspinView& view = preview_->view();
     const ShownSettings stored = StoredSettings();
-    if (ShownBy(view) == stored)
+    if (ShownSettingsOf(view) == stored)
         return; // saved: the preview shows what is stored
     if (opened_ == stored)
         Show(view, opened_); // cancelled: back to what it showed
@@ -208,7 +208,7 @@ void SettingsWindow::checkFile()
         openSheet();
         return;
     }
-    if (!(ShownBy(preview_->view()) == StoredSettings()))
+    if (!(ShownSettingsOf(preview_->view()) == StoredSettings()))
         preview_->reload();
 }
 

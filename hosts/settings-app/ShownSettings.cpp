@@ -64,7 +64,7 @@ T FromBits(std::uint32_t bits)
 
 } // namespace
 
-ShownSettings ShownBy(const InkspinView& view)
+ShownSettings ShownSettingsOf(const InkspinView& view)
 {
     ShownSettings settings;
     std::size_t i = 0;
@@ -80,12 +80,12 @@ ShownSettings StoredSettings()
 {
     InkspinView stored;
     stored.loadPrefs();
-    return ShownBy(stored); // a load fills the live zoom fields, with nothing pending
+    return ShownSettingsOf(stored); // a load fills the live zoom fields, with nothing pending
 }
 
 std::map<std::string, std::string> ShownTexts(const InkspinView& view)
 {
-    const ShownSettings shown = ShownBy(view);
+    const ShownSettings shown = ShownSettingsOf(view);
     std::map<std::string, std::string> texts;
     std::size_t i = 0;
     EachField(view, [&](const auto& field) {

@@ -9,14 +9,14 @@
 #include <map>
 #include <string>
 
-// The values bit for bit (a NaN typed into the file equals itself here); the zoom as the view's pending choice while
-// a change waits for its next frame, else as it is live.
+// The values bit for bit (so -0 and 0 differ, as their texts in the file do); the zoom as the view's pending choice
+// while a change waits for its next frame, else as it is live.
 struct ShownSettings {
     std::array<std::uint32_t, 18> bits{};
     bool operator==(const ShownSettings&) const = default;
 };
 
-ShownSettings ShownBy(const InkspinView& view);
+ShownSettings ShownSettingsOf(const InkspinView& view);
 // What the preferences file holds now, as a new view would load it.
 ShownSettings StoredSettings();
 // The same, a preference key each with its value as the preferences file writes it ("true", "0.6", "4").

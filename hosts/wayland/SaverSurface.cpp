@@ -1,6 +1,6 @@
 #include "hosts/wayland/SaverSurface.h"
 
-#include "hosts/common/DriverRoom.h"
+#include "hosts/common/OpenGLRoom.h"
 #include "saver/InkspinView.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"

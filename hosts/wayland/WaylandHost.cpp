@@ -1,6 +1,6 @@
 #include "hosts/wayland/WaylandHost.h"
 
-#include "hosts/common/DriverRoom.h"
+#include "hosts/common/OpenGLRoom.h"
 #include "hosts/common/HostLoop.h"
 #include "hosts/common/OnePerSession.h"
 #include "hosts/common/SignalPipe.h"

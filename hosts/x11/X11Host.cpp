@@ -1,6 +1,6 @@
 #include "hosts/x11/X11Host.h"
 
-#include "hosts/common/DriverRoom.h"
+#include "hosts/common/OpenGLRoom.h"
 #include "hosts/common/HostLoop.h"
 #include "hosts/common/SignalPipe.h"
 #include "hosts/x11/GlxContext.h"

@@ -1,4 +1,4 @@
-#include "hosts/common/DriverRoom.h"
+#include "hosts/common/OpenGLRoom.h"
 
 #include <sys/resource.h>
 
@@ -45,8 +45,8 @@ constexpr std::size_t kBytesPerPixel = 20;
 
 bool RoomForOpenGL(long pixels, const std::string& what, std::string* error)
 {
-    // Mesa's driver and LLVM take about 600 MB of address space whatever the size (measured with `ulimit -v`: at
-    // 590 MB and below a 64x64 render crashed inside them).
+    // Mesa's driver and LLVM take about 600 MB of address space whatever the size (docs/RELIABILITY.md has the
+    // measurements).
     constexpr std::size_t kDriverBytes = std::size_t(640) << 20; // with room to spare
     return Room(kDriverBytes + static_cast<std::size_t>(pixels) * kBytesPerPixel, what,
                 "OpenGL's driver and the pictures", error);
