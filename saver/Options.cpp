@@ -1,26 +1,48 @@
 #include "saver/Options.h"
 
 #include "saver/InkspinDefaults.h"
-#include "saver/PreferenceKeys.h"
+#include "saver/InkspinView.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <type_traits>
 
 namespace {
 
 namespace D = InkspinDefaults;
-namespace K = PreferenceKeys;
 using enum OptionKind;
 using G = OptionGroup;
 using H = HostOption;
 
 constexpr double On(bool value) { return value ? 1.0 : 0.0; }
 
+template <auto Member>
+void* FieldOf(InkspinView& view)
+{
+    return &(view.*Member);
+}
+
+// A setting's fields (see SettingField), with the kind their type stands for.
+template <auto Live, auto Saved = Live>
+constexpr SettingField Field()
+{
+    using T = std::remove_cvref_t<decltype(std::declval<InkspinView&>().*Live)>;
+    static_assert(std::is_same_v<T, std::remove_cvref_t<decltype(std::declval<InkspinView&>().*Saved)>>);
+    const OptionKind kind = std::is_same_v<T, std::uint8_t> ? Toggle
+        : std::is_same_v<T, float>                          ? Decimal
+        : std::is_same_v<T, std::int32_t>                   ? Whole
+        : std::is_same_v<T, RGBColour>                      ? Colour
+                                                            : Switch;
+    return {FieldOf<Live>, FieldOf<Saved>, kind};
+}
+
 // XScreenSaver's frame-rate convention: microseconds between frames. The default keeps the animation's own 1/67 s.
 constexpr double kDefaultDelayMicroseconds = 14925;
 
 // Access keys (after '&') are the sheet's: unique among its controls and the settings window's buttons (O, X, P, H).
-const OptionSpec kOptions[] = {
+constexpr OptionSpec kOptions[] = {
     {"window", G::Window, H::Window, Switch, "", 0, 0, 0, "", "",
      "run in a window of its own (the default); q or Esc ends it", {}, 0, {}},
     {"root", G::Window, H::Root, Switch, "", 0, 0, 0, "", "",
@@ -57,33 +79,40 @@ const OptionSpec kOptions[] = {
      {}},
 
     {"zoom", G::Setting, H::Setting, Toggle, "", 0, 0, 0, "", "&Zoom the last frame into the background",
-     "zoom the last frame into the background; off: a flat colour", {K::kBackgroundEnabled}, On(D::kZoomBackground),
-     {}},
+     "zoom the last frame into the background; off: a flat colour", {"InkspinBackgroundEnabled"},
+     On(D::kZoomBackground), {}, Field<&InkspinView::gZoomBackground, &InkspinView::gNewZoomBackground>()},
     {"zoom-factor", G::Setting, H::Setting, Decimal, "X", 0.5, 4.0, 2, "×", "Zoom &factor",
-     "zoom of the last frame behind the next; below 1, a flat border", {K::kBackgroundScale}, D::kBufferScale, {}},
+     "zoom of the last frame behind the next; below 1, a flat border", {"InkspinBackgroundScale"}, D::kBufferScale, {},
+     Field<&InkspinView::gBufferScale, &InkspinView::gNewBufferScale>()},
     {"background-colour", G::Setting, H::Setting, Colour, "COLOUR", 0, 0, 0, "", "Background colou&r",
-     "the background colour", {K::kBackgroundColorRed, K::kBackgroundColorGreen, K::kBackgroundColorBlue}, 0,
-     {D::kBackgroundColor.r, D::kBackgroundColor.g, D::kBackgroundColor.b}},
+     "the background colour",
+     {"InkspinBackgroundColorRed", "InkspinBackgroundColorGreen", "InkspinBackgroundColorBlue"}, 0,
+     {D::kBackgroundColor.r, D::kBackgroundColor.g, D::kBackgroundColor.b}, Field<&InkspinView::gBackgroundColor>()},
     {"outlines", G::Setting, H::Setting, Toggle, "", 0, 0, 0, "", "Draw ink o&utlines", "draw ink outlines",
-     {K::kOutlinesEnabled}, On(D::kDrawOutlines), {}},
+     {"InkspinOutlinesEnabled"}, On(D::kDrawOutlines), {}, Field<&InkspinView::gDrawOutlines>()},
     {"outline-width", G::Setting, H::Setting, Decimal, "PIXELS", 0.5, 10.0, 2, " px", "Outline &width",
-     "outline width in pixels", {K::kOutlinesWidth}, D::kOutlineWidth, {}},
+     "outline width in pixels", {"InkspinOutlinesWidth"}, D::kOutlineWidth, {}, Field<&InkspinView::gOutlineWidth>()},
     {"ink-colour", G::Setting, H::Setting, Colour, "COLOUR", 0, 0, 0, "", "&Ink colour", "the colour of the outlines",
-     {K::kOutlinesColorRed, K::kOutlinesColorGreen, K::kOutlinesColorBlue}, 0,
-     {D::kOutlineColor.r, D::kOutlineColor.g, D::kOutlineColor.b}},
+     {"InkspinOutlinesColorRed", "InkspinOutlinesColorGreen", "InkspinOutlinesColorBlue"}, 0,
+     {D::kOutlineColor.r, D::kOutlineColor.g, D::kOutlineColor.b}, Field<&InkspinView::gOutlineColor>()},
     {"shade-colour", G::Setting, H::Setting, Colour, "COLOUR", 0, 0, 0, "", "Shade &colour",
-     "the colour of the lattice", {K::kShadeColorRed, K::kShadeColorGreen, K::kShadeColorBlue}, 0,
-     {D::kShadeColor.r, D::kShadeColor.g, D::kShadeColor.b}},
+     "the colour of the lattice", {"InkspinShadeColorRed", "InkspinShadeColorGreen", "InkspinShadeColorBlue"}, 0,
+     {D::kShadeColor.r, D::kShadeColor.g, D::kShadeColor.b}, Field<&InkspinView::gShadeColor>()},
     {"dark-band-end", G::Setting, H::Setting, Whole, "N", 0, 32, 0, "/32", "Dar&k band ends at",
-     "end of the dark band (surfaces seen edge-on), in 32nds", {K::kShadeStartPosition}, D::kShadeStartPosition, {}},
+     "end of the dark band (surfaces seen edge-on), in 32nds", {"InkspinShadeStartPosition"},
+     D::kShadeStartPosition, {}, Field<&InkspinView::gShadeStartPosition>()},
     {"dark-brightness", G::Setting, H::Setting, Decimal, "X", 0.0, 1.0, 2, "", "Dark band &brightness",
-     "brightness of the dark band", {K::kShadeStartIntensity}, D::kShadeStartIntensity, {}},
+     "brightness of the dark band", {"InkspinShadeStartIntensity"}, D::kShadeStartIntensity, {},
+     Field<&InkspinView::gShadeStartIntensity>()},
     {"bright-band-start", G::Setting, H::Setting, Whole, "N", 0, 32, 0, "/32", "Brigh&t band starts at",
-     "start of the bright band (surfaces facing you), in 32nds", {K::kShadeEndPosition}, D::kShadeEndPosition, {}},
+     "start of the bright band (surfaces facing you), in 32nds", {"InkspinShadeEndPosition"}, D::kShadeEndPosition, {},
+     Field<&InkspinView::gShadeEndPosition>()},
     {"bright-brightness", G::Setting, H::Setting, Decimal, "X", 0.0, 1.0, 2, "", "Bright band brightn&ess",
-     "brightness of the bright band", {K::kShadeEndIntensity}, D::kShadeEndIntensity, {}},
+     "brightness of the bright band", {"InkspinShadeEndIntensity"}, D::kShadeEndIntensity, {},
+     Field<&InkspinView::gShadeEndIntensity>()},
     {"levels", G::Setting, H::Setting, Whole, "N", 1, 32, 0, "", "&Levels",
-     "1: a flat middle band; more: a ramp, steeper with more", {K::kShadeLevels}, D::kShadeLevels, {}},
+     "1: a flat middle band; more: a ramp, steeper with more", {"InkspinShadeLevels"}, D::kShadeLevels, {},
+     Field<&InkspinView::gShadeLevels>()},
 
     {"fps", G::Display, H::Fps, Switch, "", 0, 0, 0, "", "Show frame rate",
      "show the frames drawn a second in the lower left corner", {}, 0, {}},
@@ -93,6 +122,11 @@ const OptionSpec kOptions[] = {
     {"help", G::Program, H::Help, Switch, "", 0, 0, 0, "", "", "print this help", {}, 0, {}},
     {"version", G::Program, H::Version, Switch, "", 0, 0, 0, "", "", "print the version", {}, 0, {}},
 };
+
+// Every setting has its field, of its kind's type; no host option has one.
+static_assert(std::ranges::all_of(kOptions, [](const OptionSpec& o) {
+    return o.group == G::Setting ? o.field.live != nullptr && o.field.kind == o.kind : o.field.live == nullptr;
+}));
 
 } // namespace
 
@@ -125,7 +159,7 @@ std::string DefaultText(const OptionSpec& option)
         std::snprintf(text, sizeof text, "%g,%g,%g", static_cast<double>(option.defaultParts[0]),
                       static_cast<double>(option.defaultParts[1]), static_cast<double>(option.defaultParts[2]));
         return text;
-    case Size:
+    case OptionKind::Size:
         std::snprintf(text, sizeof text, "%gx%g", static_cast<double>(option.defaultParts[0]),
                       static_cast<double>(option.defaultParts[1]));
         return text;

@@ -3,9 +3,11 @@
 // README's table from it (tools/option-pages), and the settings sheet takes each control's words, range, decimals
 // and unit from it. One name, one range and one default per setting everywhere.
 //
-// A setting stands for one, or for a colour three, of the eighteen preference keys. Given on the command line it
-// holds for that run only, over the preferences file, and is never written to it: command line, then the file, then
-// the built-in defaults. Defaults are the built-in ones, so that XScreenSaver's dialog left untouched passes nothing
+// A setting stands for one, or for a colour three, of the eighteen preference keys, and its row is the only place
+// that names them, their defaults and their fields in the view: the preferences' load and save and the settings
+// window walk the rows (saver/SettingFields.h), the README's table of keys is printed from them. Given on the
+// command line, a setting holds for that run only, over the preferences file, and is never written to it: command
+// line, then the file, then the built-in defaults. Defaults are the built-in ones, so that XScreenSaver's dialog left untouched passes nothing
 // and the file applies. Host options (how and where to run) are marked with what they do (`HostOption`), never
 // recognised by their kind.
 //
@@ -43,6 +45,18 @@ enum class HostOption {
     Help, Version
 };
 
+class InkspinView;
+
+// Where a setting lives in a view: the field a load fills (a colour's RGBColour) and the one a save stores and the
+// settings window compares (the zoom's choice pending for the next frame; the same field for every other setting).
+// Its type is the row's kind's: Toggle std::uint8_t, Decimal float, Whole std::int32_t, Colour RGBColour (the table
+// is checked for that as it compiles).
+struct SettingField {
+    void* (*live)(InkspinView&) = nullptr;
+    void* (*saved)(InkspinView&) = nullptr;
+    OptionKind kind = OptionKind::Switch;
+};
+
 struct OptionSpec {
     const char* name;       // without dashes; every option is also spelled with one dash or two
     OptionGroup group;
@@ -57,6 +71,7 @@ struct OptionSpec {
     const char* keys[3];    // the preference keys a setting sets: one, or red, green and blue
     double defaultValue;    // Decimal, Whole; Toggle and Switch: 1 or 0
     float defaultParts[3];  // Colour: red, green, blue; Size: width, height
+    SettingField field = {}; // a setting's place in the view; none for a host option
 };
 
 // Every option, grouped as --help lists them: window, render, settings, display, program.

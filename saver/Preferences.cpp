@@ -4,73 +4,44 @@
 #include "saver/InkspinView.h"
 
 #include "platform/PreferencesStore.h"
-#include "saver/InkspinDefaults.h"
 #include "saver/PreferenceKeys.h"
+#include "saver/SettingFields.h"
 
-namespace {
+#include <cmath>
+#include <type_traits>
 
-using namespace PreferenceKeys;
-
-std::uint8_t LoadFlag(const char* key, bool fallback)
-{
-    return PreferencesCopyBool(key, kDomain).value_or(fallback) ? 1 : 0;
-}
-
-float LoadFloat(const char* key, float fallback) { return PreferencesCopyFloat(key, kDomain).value_or(fallback); }
-
-std::int32_t LoadInt(const char* key, std::int32_t fallback)
-{
-    return PreferencesCopyInt(key, kDomain).value_or(fallback);
-}
-
-} // namespace
+using PreferenceKeys::kDomain;
 
 void InkspinView::loadPrefs()
 {
     if (gPrefsLoaded)
         return;
-    namespace D = InkspinDefaults;
     PreferencesAppSynchronize(kDomain); // see what other processes saved since this process last looked
-    gZoomBackground = LoadFlag(kBackgroundEnabled, D::kZoomBackground);
-    gBufferScale = LoadFloat(kBackgroundScale, D::kBufferScale);
-    gBackgroundColor.r = LoadFloat(kBackgroundColorRed, D::kBackgroundColor.r);
-    gBackgroundColor.g = LoadFloat(kBackgroundColorGreen, D::kBackgroundColor.g);
-    gBackgroundColor.b = LoadFloat(kBackgroundColorBlue, D::kBackgroundColor.b);
-    gOutlineColor.r = LoadFloat(kOutlinesColorRed, D::kOutlineColor.r);
-    gOutlineColor.g = LoadFloat(kOutlinesColorGreen, D::kOutlineColor.g);
-    gOutlineColor.b = LoadFloat(kOutlinesColorBlue, D::kOutlineColor.b);
-    gOutlineWidth = LoadFloat(kOutlinesWidth, D::kOutlineWidth);
-    gDrawOutlines = LoadFlag(kOutlinesEnabled, D::kDrawOutlines);
-    gShadeColor.r = LoadFloat(kShadeColorRed, D::kShadeColor.r);
-    gShadeColor.g = LoadFloat(kShadeColorGreen, D::kShadeColor.g);
-    gShadeColor.b = LoadFloat(kShadeColorBlue, D::kShadeColor.b);
-    gShadeStartPosition = LoadInt(kShadeStartPosition, D::kShadeStartPosition);
-    gShadeEndPosition = LoadInt(kShadeEndPosition, D::kShadeEndPosition);
-    gShadeStartIntensity = LoadFloat(kShadeStartIntensity, D::kShadeStartIntensity);
-    gShadeEndIntensity = LoadFloat(kShadeEndIntensity, D::kShadeEndIntensity);
-    gShadeLevels = LoadInt(kShadeLevels, D::kShadeLevels);
+    ForEachSettingField(*this, false, [](const OptionSpec& row, int part, auto& field) {
+        using T = std::remove_reference_t<decltype(field)>;
+        const char* key = row.keys[part];
+        if constexpr (std::is_same_v<T, std::uint8_t>)
+            field = PreferencesCopyBool(key, kDomain).value_or(row.defaultValue != 0.0) ? 1 : 0;
+        else if constexpr (std::is_same_v<T, float>)
+            field = PreferencesCopyFloat(key, kDomain)
+                        .value_or(row.kind == OptionKind::Colour ? row.defaultParts[part]
+                                                                 : static_cast<float>(row.defaultValue));
+        else
+            field = PreferencesCopyInt(key, kDomain).value_or(static_cast<std::int32_t>(std::lround(row.defaultValue)));
+    });
     gPrefsLoaded = 1;
 }
 
 bool InkspinView::savePrefs(std::string* reason)
 {
-    PreferencesSetBool(kBackgroundEnabled, gNewZoomBackground != 0, kDomain);
-    PreferencesSetFloat(kBackgroundScale, gNewBufferScale, kDomain);
-    PreferencesSetFloat(kBackgroundColorRed, gBackgroundColor.r, kDomain);
-    PreferencesSetFloat(kBackgroundColorGreen, gBackgroundColor.g, kDomain);
-    PreferencesSetFloat(kBackgroundColorBlue, gBackgroundColor.b, kDomain);
-    PreferencesSetFloat(kOutlinesColorRed, gOutlineColor.r, kDomain);
-    PreferencesSetFloat(kOutlinesColorGreen, gOutlineColor.g, kDomain);
-    PreferencesSetFloat(kOutlinesColorBlue, gOutlineColor.b, kDomain);
-    PreferencesSetFloat(kOutlinesWidth, gOutlineWidth, kDomain);
-    PreferencesSetBool(kOutlinesEnabled, gDrawOutlines != 0, kDomain);
-    PreferencesSetFloat(kShadeColorRed, gShadeColor.r, kDomain);
-    PreferencesSetFloat(kShadeColorGreen, gShadeColor.g, kDomain);
-    PreferencesSetFloat(kShadeColorBlue, gShadeColor.b, kDomain);
-    PreferencesSetInt(kShadeStartPosition, gShadeStartPosition, kDomain);
-    PreferencesSetInt(kShadeEndPosition, gShadeEndPosition, kDomain);
-    PreferencesSetFloat(kShadeStartIntensity, gShadeStartIntensity, kDomain);
-    PreferencesSetFloat(kShadeEndIntensity, gShadeEndIntensity, kDomain);
-    PreferencesSetInt(kShadeLevels, gShadeLevels, kDomain);
+    ForEachSettingField(*this, true, [](const OptionSpec& row, int part, auto& field) {
+        using T = std::remove_reference_t<decltype(field)>;
+        if constexpr (std::is_same_v<T, std::uint8_t>)
+            PreferencesSetBool(row.keys[part], field != 0, kDomain);
+        else if constexpr (std::is_same_v<T, float>)
+            PreferencesSetFloat(row.keys[part], field, kDomain);
+        else
+            PreferencesSetInt(row.keys[part], field, kDomain);
+    });
     return PreferencesAppSynchronize(kDomain, reason); // a failure leaves the fields as they are
 }

@@ -2,16 +2,19 @@
 # XScreenSaver's description and the man page as the build wrote them from the options table: the XML is well
 # formed, every argument XScreenSaver's Settings dialog can make from it (each boolean's words, each number at its
 # low, high and default, each string at its default) is one inkspin takes, every setting --help lists is in both,
-# the man pages render without a warning, and the README's table of settings is the one the options table makes.
+# the man pages render without a warning, and the README's tables of the settings and of the preferences file's keys
+# are the ones the options table makes.
 # Every option of inkspin-idle's --help ($INKSPIN_IDLE) has its entry in the last man page given, the watcher's.
 # Usage: option-pages.sh INKSPIN OPTION_PAGES README XML MANPAGE...
 set -euo pipefail
 inkspin=$1 pages=$2 readme=$3 xml=$4
 shift 4
-if ! diff -u <(sed -n '/^| option | sets/,/^$/p' "$readme" | sed '/^$/d') <("$pages" readme); then
-  echo "the README's table of settings differs from the options table (build/tools/option-pages readme prints it)"
-  exit 1
-fi
+for table in "option | sets:readme" "key | kind:keys"; do
+  if ! diff -u <(sed -n "/^| ${table%%:*}/,/^\$/p" "$readme" | sed '/^$/d') <("$pages" "${table#*:}"); then
+    echo "a table of the README differs from the options table (build/tools/option-pages ${table#*:} prints it)"
+    exit 1
+  fi
+done
 xmllint --noout "$xml"
 for page in "$@"; do
   mandoc -T lint -W warning "$page"

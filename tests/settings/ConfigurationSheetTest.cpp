@@ -2,6 +2,8 @@
 // knobs moved and boxes clicked through Qt, Save and Cancel pressed, the preferences file read back as text.
 #include "tests/common/TestEnvironment.h"
 
+#include "platform/IniText.h"
+#include "saver/Options.h"
 #include "settings/SheetCheckbox.h"
 #include "settings/SheetColorWell.h"
 #include "settings/SheetLoader.h"
@@ -19,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <set>
 
 namespace {
 
@@ -61,6 +64,45 @@ protected:
     std::unique_ptr<InkspinView> view;
     std::unique_ptr<QDialog> sheet;
 };
+
+// Each control of the sheet's description names its row of the options table ("option"): changing that control
+// alone and saving changes exactly that row's keys, so a control tied to the wrong row, or a controller that writes
+// one control's value under another's key, shows here.
+TEST_F(ConfigurationSheetTest, EachControlSavesTheKeysOfTheRowItNames)
+{
+    const auto defaults = IniTopLevelValues(Golden("preferences-defaults.conf"));
+    const auto control = [this](const std::string& name) -> QWidget* {
+        for (QWidget* widget : sheet->findChildren<QWidget*>())
+            if (widget->property("option").toString().toStdString() == name)
+                return widget;
+        return nullptr;
+    };
+    int controls = 0;
+    for (const OptionSpec& row : Options()) {
+        if (row.group != OptionGroup::Setting)
+            continue;
+        SCOPED_TRACE(row.name);
+        open();
+        QWidget* widget = control(row.name);
+        ASSERT_NE(widget, nullptr) << "no control of the sheet names it";
+        if (auto* box = dynamic_cast<SheetCheckbox*>(widget)) {
+            box->click();
+        } else if (auto* slider = dynamic_cast<SheetSlider*>(widget)) {
+            QSlider* knob = slider->knob();
+            knob->setValue(knob->value() + (knob->value() > knob->minimum() ? -1 : 1)); // a step: no other moves
+        } else {
+            dynamic_cast<ColorWell&>(*widget).setColor({0.01f, 0.02f, 0.03f});
+        }
+        press("saveButton");
+        std::set<std::string> changed;
+        for (const auto& [key, value] : IniTopLevelValues(savedFile()))
+            if (defaults.at(key) != value)
+                changed.insert(key);
+        EXPECT_EQ(changed, std::set<std::string>(row.keys, row.keys + (row.kind == OptionKind::Colour ? 3 : 1)));
+        ++controls;
+    }
+    EXPECT_EQ(controls, 12);
+}
 
 // The sheet opens with the stored values; those a slider or well cannot show are kept and marked, and never widen
 // the sheet. Saving them unchanged writes them back bit for bit.

@@ -4,7 +4,8 @@
 // build tree. The README's table is checked against `option-pages readme` by a test.
 //
 // Usage: option-pages xml|man TEMPLATE OUTPUT [VERSION]
-//        option-pages readme          (prints the README's table)
+//        option-pages readme          (prints the README's table of the settings' options)
+//        option-pages keys            (prints the README's table of the preferences file's keys)
 // In a template, "@OPTIONS@" becomes the settings (man: also "@WINDOW_OPTIONS@" and "@RENDER_OPTIONS@", the host
 // options of those groups); "@VERSION@" becomes VERSION.
 #include "saver/Options.h"
@@ -172,17 +173,45 @@ std::string ReadmeTable()
     return out.str();
 }
 
+// The README's table of the preferences file's keys: key (a colour's three), kind, default, what it sets.
+std::string KeysTable()
+{
+    std::ostringstream out;
+    out << "| key | kind | default | what it sets |\n|---|---|---|---|\n";
+    for (const OptionSpec& o : Options()) {
+        if (o.group != OptionGroup::Setting)
+            continue;
+        std::string fallback = DefaultText(o);
+        switch (o.kind) {
+        case OptionKind::Toggle:
+            out << "| `" << o.keys[0] << "` | boolean | " << (o.defaultValue != 0.0 ? "true" : "false");
+            break;
+        case OptionKind::Colour:
+            for (std::size_t at = fallback.find(','); at != std::string::npos; at = fallback.find(',', at + 2))
+                fallback.insert(at + 1, " ");
+            out << "| `" << o.keys[0] << "`, `...Green`, `...Blue` | float 0..1 | " << fallback;
+            break;
+        default:
+            out << "| `" << o.keys[0] << "` | " << (o.kind == OptionKind::Whole ? "integer" : "float") << " | "
+                << fallback;
+            break;
+        }
+        out << " | " << o.help << " |\n";
+    }
+    return out.str();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "readme" && argc == 2) {
-        std::fputs(ReadmeTable().c_str(), stdout);
+    if ((mode == "readme" || mode == "keys") && argc == 2) {
+        std::fputs((mode == "readme" ? ReadmeTable() : KeysTable()).c_str(), stdout);
         return 0;
     }
     if (argc < 4 || (mode != "xml" && mode != "man")) {
-        std::fputs("usage: option-pages xml|man TEMPLATE OUTPUT [VERSION] | option-pages readme\n", stderr);
+        std::fputs("usage: option-pages xml|man TEMPLATE OUTPUT [VERSION] | option-pages readme|keys\n", stderr);
         return 2;
     }
     std::ifstream in(argv[2]);
