@@ -7,9 +7,9 @@
 // that names them, their defaults and their fields in the view: the preferences' load and save and the settings
 // window walk the rows (saver/SettingFields.h), the README's table of keys is printed from them. Given on the
 // command line, a setting holds for that run only, over the preferences file, and is never written to it: command
-// line, then the file, then the built-in defaults. Defaults are the built-in ones, so that XScreenSaver's dialog left untouched passes nothing
-// and the file applies. Host options (how and where to run) are marked with what they do (`HostOption`), never
-// recognised by their kind.
+// line, then the file, then the built-in defaults. Defaults are the built-in ones, so that XScreenSaver's dialog left
+// untouched passes nothing and the file applies. Host options (how and where to run) are marked with what they do
+// (`HostOption`), never recognised by their kind.
 //
 // No window-system or toolkit header: the sheet (Qt), the hosts and the build's tools all read this.
 #pragma once
