@@ -121,13 +121,6 @@ OpenFile* Open(const char* domain)
     return &entry->second;
 }
 
-// Overrides by domain and key.
-std::map<std::pair<std::string, std::string>, std::string>& Overrides()
-{
-    static std::map<std::pair<std::string, std::string>, std::string> overrides;
-    return overrides;
-}
-
 std::string Trimmed(const std::string& text)
 {
     const std::size_t first = text.find_first_not_of(" \t\r\n");
@@ -137,15 +130,12 @@ std::string Trimmed(const std::string& text)
 
 std::optional<std::string> CopyText(const char* key, const char* domain)
 {
-    const auto overridden = Overrides().find({domain, key});
-    if (overridden != Overrides().end())
-        return Trimmed(overridden->second);
     OpenFile* file = Open(domain);
     if (file == nullptr)
         return std::nullopt;
     for (const auto* values : {&file->sets, &file->values})
         if (const auto found = values->find(key); found != values->end())
-            return Trimmed(found->second);
+            return found->second;
     return std::nullopt;
 }
 
@@ -317,38 +307,47 @@ std::string PreferencesReadProblem(const char* domain)
     return path.empty() ? std::string() : ReadText(path, true).problem;
 }
 
-void PreferencesSetOverride(const char* key, const std::string& text, const char* domain)
+std::optional<bool> PreferencesParseBool(const std::string& stored)
 {
-    Overrides()[{domain, key}] = text;
-}
-
-std::optional<bool> PreferencesCopyBool(const char* key, const char* domain)
-{
-    std::optional<std::string> text = CopyText(key, domain);
-    if (!text)
-        return std::nullopt;
-    for (char& c : *text)
+    std::string text = Trimmed(stored);
+    for (char& c : text)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    if (*text == "true" || *text == "1") // QSettings reads a hand-written 1 and 0 so too
+    if (text == "true" || text == "1") // QSettings reads a hand-written 1 and 0 so too
         return true;
-    if (*text == "false" || *text == "0")
+    if (text == "false" || text == "0")
         return false;
     return std::nullopt;
 }
 
-std::optional<float> PreferencesCopyFloat(const char* key, const char* domain)
+std::optional<float> PreferencesParseFloat(const std::string& text)
 {
-    const std::optional<std::string> text = CopyText(key, domain);
-    const std::optional<float> value = text ? ParseWhole<float>(*text) : std::nullopt;
+    const std::optional<float> value = ParseWhole<float>(Trimmed(text));
     // "nan" and "inf" parse, but no setting means anything by them: NaN intensities paint faces black and an
     // infinite width covers the screen in ink.
     return value && std::isfinite(*value) ? value : std::nullopt;
 }
 
+std::optional<std::int32_t> PreferencesParseInt(const std::string& text)
+{
+    return ParseWhole<std::int32_t>(Trimmed(text));
+}
+
+std::optional<bool> PreferencesCopyBool(const char* key, const char* domain)
+{
+    const std::optional<std::string> text = CopyText(key, domain);
+    return text ? PreferencesParseBool(*text) : std::nullopt;
+}
+
+std::optional<float> PreferencesCopyFloat(const char* key, const char* domain)
+{
+    const std::optional<std::string> text = CopyText(key, domain);
+    return text ? PreferencesParseFloat(*text) : std::nullopt;
+}
+
 std::optional<std::int32_t> PreferencesCopyInt(const char* key, const char* domain)
 {
     const std::optional<std::string> text = CopyText(key, domain);
-    return text ? ParseWhole<std::int32_t>(*text) : std::nullopt;
+    return text ? PreferencesParseInt(*text) : std::nullopt;
 }
 
 std::string PreferencesBoolText(bool value) { return value ? "true" : "false"; }

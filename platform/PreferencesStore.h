@@ -31,6 +31,12 @@ std::optional<bool> PreferencesCopyBool(const char* key, const char* domain);
 std::optional<float> PreferencesCopyFloat(const char* key, const char* domain);
 std::optional<std::int32_t> PreferencesCopyInt(const char* key, const char* domain);
 
+// A stored text read as a copy reads it (blanks at both ends dropped), for values from elsewhere that must mean
+// what the file's would (a command line's settings).
+std::optional<bool> PreferencesParseBool(const std::string& text);
+std::optional<float> PreferencesParseFloat(const std::string& text);
+std::optional<std::int32_t> PreferencesParseInt(const std::string& text);
+
 // The text a set writes for a boolean ("true", "false") and for a float (the shortest that reads back bit for bit).
 // Whoever hands the saver settings as text (the command line, the settings window's full-screen preview) writes them
 // so too, and gets back exactly what the store would.
@@ -53,6 +59,3 @@ std::string PreferencesFilePath(const char* domain);
 // Empty when it is read, or when there is none.
 std::string PreferencesReadProblem(const char* domain);
 
-// A value for this process only, over the file's (a command line's settings): later copies of the key read `text`
-// as if the file held it, with the same rules; sets and saves never write it. Lasts until the process ends.
-void PreferencesSetOverride(const char* key, const std::string& text, const char* domain);

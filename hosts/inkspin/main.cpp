@@ -3,8 +3,7 @@
 #include "hosts/inkspin/CommandLine.h"
 #include "hosts/wayland/WaylandHost.h"
 #include "hosts/x11/X11Host.h"
-#include "platform/PreferencesStore.h"
-#include "saver/PreferenceKeys.h"
+#include "saver/SettingOverrides.h"
 #include "support/text/Printable.h"
 
 #include <cstdio>
@@ -29,7 +28,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "inkspin: %s; the saved or default value is used\n", warning.c_str());
     // The command line's settings hold over the preferences file for this run, and are never saved.
     for (const auto& [key, text] : line.settings)
-        PreferencesSetOverride(key.c_str(), text, PreferenceKeys::kDomain);
+        SetSettingOverride(key, text);
     switch (line.mode) {
     case RunMode::Help:
         std::fputs(UsageText().c_str(), stdout);
