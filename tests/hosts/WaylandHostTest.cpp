@@ -58,7 +58,6 @@ TEST_F(WaylandHostTest, KeysAndClicksEndTheScreenSaverButNotTheWallpaper)
         {{"--root"}, "key", true},
         {{"--root"}, "click", true},
         {{"--root"}, "scroll", true},
-        {{"--root", "--ignore-input"}, "click", false},
         {{"--background"}, "click", false},
         {{"-root", "--background"}, "click", false}, // a wallpaper never becomes a saver that input ends
     };
