@@ -1,5 +1,5 @@
 // The saver's preferences domain. Its eighteen keys ("Inkspin" + group + item) stand in the options table beside
-// the settings they hold (saver/Options.cpp), with their defaults and their fields in the view.
+// the settings they hold (saver/SettingOptions.cpp), with their defaults and their fields in the view.
 #pragma once
 
 namespace PreferenceKeys {

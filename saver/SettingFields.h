@@ -1,10 +1,10 @@
 // The eighteen preference keys of the settings, each with its field in a view, walked in the options table's order:
 // the preferences' load and save and the settings window's comparison and Cancel all walk this, so a new setting is
-// a row of the table (saver/Options.cpp), a field of the view and a control of the sheet, and nothing else.
+// a row of the table (saver/SettingOptions.cpp), a field of the view and a control of the sheet, and nothing else.
 #pragma once
 
 #include "saver/InkspinView.h"
-#include "saver/Options.h"
+#include "saver/SettingOptions.h"
 
 #include <cstdint>
 #include <type_traits>
@@ -22,9 +22,7 @@ void ForEachSettingField(View& view, bool saved, Visit&& visit)
     using Whole = std::conditional_t<reading, const std::int32_t, std::int32_t>;
     using Colour = std::conditional_t<reading, const RGBColour, RGBColour>;
     auto& writable = const_cast<InkspinView&>(view); // the table's accessors take a view; a const one is only read
-    for (const OptionSpec& row : Options()) {
-        if (row.group != OptionGroup::Setting)
-            continue;
+    for (const OptionSpec& row : SettingOptions()) {
         void* field = (saved ? row.field.saved : row.field.live)(writable);
         switch (row.kind) {
         case OptionKind::Toggle:

@@ -1,7 +1,7 @@
 #include "settings/SheetLoader.h"
 
 #include "linkview/LinkView.h"
-#include "saver/Options.h"
+#include "saver/SettingOptions.h"
 #include "settings/SheetCheckbox.h"
 #include "settings/SheetColorWell.h"
 #include "settings/SheetDialog.h"
@@ -54,7 +54,7 @@ bool TakeFromOptionsTable(QWidget* window)
 {
     const auto row = [](const QObject* control) -> const OptionSpec* {
         const QVariant name = control != nullptr ? control->property("option") : QVariant();
-        return name.isValid() ? FindOption(name.toString().toStdString()) : nullptr;
+        return name.isValid() ? FindSettingOption(name.toString().toStdString()) : nullptr;
     };
     for (QWidget* control : window->findChildren<QWidget*>()) {
         if (!control->property("option").isValid())

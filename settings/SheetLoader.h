@@ -3,7 +3,7 @@
 // them, points the owner's outlets at the objects whose names match, and connects every control that names an
 // action in its "action" property (as "saveSettings:") to the owner. No control is wired by hand anywhere else. A
 // control that names a row of the options table in its "option" property (as "zoom-factor") takes its range,
-// decimals, unit, words and tooltip from that row (saver/Options.h), and its label the row's words.
+// decimals, unit, words and tooltip from that row (saver/SettingOptions.h), and its label the row's words.
 //
 // The window made is the caller's: whoever takes it from the owner removes it once the sheet has ended, and must
 // remove it before the owner goes away (its controls call the owner). Main thread of a QApplication only.

@@ -8,7 +8,7 @@
 
 #include <string>
 
-// The command line fills these from the options table (saver/Options.h), defaults and ranges included.
+// The command line fills these from the options table (saver/SettingOptions.h), defaults and ranges included.
 struct RenderOptions {
     std::string directory;
     long frames = 0;

@@ -82,9 +82,10 @@ bool Unplaced(const std::string& spelled, std::string* error)
 
 // Takes the value of an option that has one into `line`: a setting's into its keys, a host option's into its field.
 // False, with the reason, when the text is not a value of the option's kind and range.
-bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::string& text, CommandLine* line,
+bool TakeValue(const CommandOption& row, const std::string& spelled, const std::string& text, CommandLine* line,
                std::string* error)
 {
+    const OptionSpec& option = *row.spec;
     const std::string quoted = spelled + ": '" + Printable(text) + "' ";
     double decimal = 0.0;
     long whole = 0;
@@ -95,9 +96,9 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
             *error = quoted + "is not a number from " + RangeText(option);
             return false;
         }
-        if (option.host == HostOption::Rate)
+        if (row.host == HostOption::Rate)
             line->render.rate = decimal;
-        else if (option.host == HostOption::Setting && option.keys[0] != nullptr)
+        else if (row.host == HostOption::Setting && option.keys[0] != nullptr)
             line->settings.emplace_back(option.keys[0], PreferencesFloatText(static_cast<float>(decimal)));
         else
             return Unplaced(spelled, error);
@@ -107,11 +108,11 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
             *error = quoted + "is not a whole number from " + RangeText(option);
             return false;
         }
-        if (option.host == HostOption::Frames)
+        if (row.host == HostOption::Frames)
             line->render.frames = whole;
-        else if (option.host == HostOption::Delay)
+        else if (row.host == HostOption::Delay)
             line->delayMicroseconds = whole;
-        else if (option.host == HostOption::Setting && option.keys[0] != nullptr)
+        else if (row.host == HostOption::Setting && option.keys[0] != nullptr)
             line->settings.emplace_back(option.keys[0], std::to_string(whole));
         else
             return Unplaced(spelled, error);
@@ -121,7 +122,7 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
             *error = quoted + "is not a colour: #rrggbb, or r,g,b with each from 0 to 1";
             return false;
         }
-        if (option.host != HostOption::Setting || option.keys[2] == nullptr)
+        if (row.host != HostOption::Setting || option.keys[2] == nullptr)
             return Unplaced(spelled, error);
         for (int i = 0; i < 3; ++i)
             line->settings.emplace_back(option.keys[i], PreferencesFloatText(rgb[i]));
@@ -143,9 +144,9 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
             *error = spelled + ": the value is empty";
             return false;
         }
-        if (option.host == HostOption::Render)
+        if (row.host == HostOption::Render)
             line->render.directory = text;
-        else if (option.host == HostOption::Display)
+        else if (row.host == HostOption::Display)
             line->display = text;
         return true;
     default:
@@ -154,16 +155,16 @@ bool TakeValue(const OptionSpec& option, const std::string& spelled, const std::
 }
 
 // The option `word` names (one dash, no value), and whether it was the --no- form of a toggle.
-const OptionSpec* Lookup(const std::string& word, bool* negated)
+const CommandOption* Lookup(const std::string& word, bool* negated)
 {
     *negated = false;
     if (word.size() < 2 || word[0] != '-')
         return nullptr;
     const std::string name = word == "-h" ? "help" : word.substr(1);
-    if (const OptionSpec* option = FindOption(name))
+    if (const CommandOption* option = FindCommandOption(name))
         return option;
-    const OptionSpec* option = name.rfind("no-", 0) == 0 ? FindOption(name.substr(3)) : nullptr;
-    *negated = option != nullptr && option->kind == Toggle;
+    const CommandOption* option = name.rfind("no-", 0) == 0 ? FindCommandOption(name.substr(3)) : nullptr;
+    *negated = option != nullptr && option->spec->kind == Toggle;
     return *negated ? option : nullptr;
 }
 
@@ -171,21 +172,13 @@ const OptionSpec* Lookup(const std::string& word, bool* negated)
 std::string HelpLines(OptionGroup group)
 {
     std::vector<std::pair<std::string, std::string>> rows;
-    for (const OptionSpec& option : Options()) {
+    for (const CommandOption& option : CommandOptions()) {
         if (option.group != group)
             continue;
-        std::string name = std::string("  --") + option.name;
-        if (option.kind == Toggle)
-            name += ", --no-" + std::string(option.name);
-        else if (*option.valueName != '\0')
-            name += std::string(" ") + option.valueName;
-        std::string help = option.help;
-        const std::string fallback = DefaultText(option);
-        if (option.kind == Decimal || option.kind == Whole || option.kind == Size)
-            help += " (" + RangeText(option) + ", default " + fallback + ")";
-        else if ((option.kind == Colour || option.kind == Toggle) && !fallback.empty())
-            help += " (default " + fallback + ")";
-        rows.emplace_back(name, help);
+        const auto [name, negated, value] = WordsOf(*option.spec);
+        const std::string facts = FactsOf(option);
+        rows.emplace_back("  " + name + (!negated.empty() ? ", " + negated : !value.empty() ? " " + value : ""),
+                          option.spec->help + (facts.empty() ? "" : " (" + facts + ")"));
     }
     return inkspin::HelpColumns(rows);
 }
@@ -229,12 +222,19 @@ std::string UsageText()
 bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* result, std::string* error)
 {
     CommandLine line;
-    const OptionSpec& size = *FindOption("size");
-    line.render.frames = std::lround(FindOption("frames")->defaultValue);
-    line.render.width = static_cast<int>(size.defaultParts[0]);
-    line.render.height = static_cast<int>(size.defaultParts[1]);
-    line.render.rate = FindOption("rate")->defaultValue;
-    line.delayMicroseconds = std::lround(FindOption("delay")->defaultValue);
+    for (const CommandOption& option : CommandOptions()) {
+        const OptionSpec& spec = *option.spec;
+        if (option.host == HostOption::Frames) {
+            line.render.frames = std::lround(spec.defaultValue);
+        } else if (option.host == HostOption::Size) {
+            line.render.width = static_cast<int>(spec.defaultParts[0]);
+            line.render.height = static_cast<int>(spec.defaultParts[1]);
+        } else if (option.host == HostOption::Rate) {
+            line.render.rate = spec.defaultValue;
+        } else if (option.host == HostOption::Delay) {
+            line.delayMicroseconds = std::lround(spec.defaultValue);
+        }
+    }
     bool render = false, root = false, windowId = false, background = false;
     std::string renderOnlyOption, windowOption;
     std::map<std::string, std::string> seen; // option (one dash, the no- of a toggle dropped) -> as spelled
@@ -244,13 +244,13 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         if (option.rfind("--", 0) == 0)
             option = option.substr(1); // every option also spelled with two dashes
         bool negated = false;
-        const OptionSpec* row = Lookup(option, &negated);
+        const CommandOption* row = Lookup(option, &negated);
         if (row == nullptr) {
             *error = "'" + Printable(spelled) + "' is not an option"; // quoted: '' is an argument too
             return false;
         }
         const HostOption host = row->host;
-        const std::string base = std::string("-") + row->name;
+        const std::string base = std::string("-") + row->spec->name;
         // Hosts add -root (and lockers -window) to whatever the user wrote: those repeat harmlessly.
         if (seen.count(base) != 0 && host != HostOption::Root && host != HostOption::Window) {
             // --fps after -fps is the same option twice, not two that contradict each other.
@@ -261,7 +261,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         }
         seen[base] = spelled;
         std::string text;
-        if (row->kind != Switch && row->kind != Toggle) {
+        if (row->spec->kind != Switch && row->spec->kind != Toggle) {
             if (i + 1 >= arguments.size()) {
                 *error = Printable(spelled) + ": a value is missing";
                 return false;
@@ -275,8 +275,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
             return true;
         case HostOption::Setting:
         case HostOption::Delay:
-            if (row->kind == Toggle) {
-                line.settings.emplace_back(row->keys[0], negated ? "false" : "true");
+            if (row->spec->kind == Toggle) {
+                line.settings.emplace_back(row->spec->keys[0], negated ? "false" : "true");
             } else if (std::string bad; !TakeValue(*row, spelled, text, &line, &bad)) {
                 // Hosts pass what their dialogs were given: a display saver warns and goes on without it, as stock
                 // hacks do; a render, which a script asked for, refuses (below).

@@ -5,7 +5,7 @@
 //   inkspin --render DIR [--frames N] [--size WxH] [--rate HZ] [SETTINGS] [--fps]  headless, into PNG files
 //   inkspin --help | --version
 //
-// Every option, its range and its default come from the table in saver/Options.h; SETTINGS hold for this run only.
+// Every option, its range and its default come from the table in CommandOptions.h; SETTINGS hold for this run only.
 // Every option may be written with one dash or two. The window options combine as XScreenSaver and other lockers
 // pass them: -window-id wins over --background, --background over -root, and -root over -window (its own window, the
 // default). Parsing never touches the display or the file system. Bad input yields one line naming the argument
@@ -18,7 +18,7 @@
 
 #include "hosts/common/DisplayRequest.h"
 #include "hosts/headless/HeadlessRenderer.h"
-#include "saver/Options.h"
+#include "hosts/inkspin/CommandOptions.h"
 
 #include <string>
 #include <utility>

@@ -1,7 +1,7 @@
 #include "hosts/settings-app/FullScreenPreview.h"
 
 #include "hosts/settings-app/ShownSettings.h"
-#include "saver/Options.h"
+#include "saver/SettingOptions.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -65,9 +65,7 @@ QStringList FullScreenPreview::SettingArguments(const InkspinView& view)
 {
     const std::map<std::string, std::string> values = ShownTexts(view);
     QStringList arguments;
-    for (const OptionSpec& option : Options()) {
-        if (option.group != OptionGroup::Setting)
-            continue;
+    for (const OptionSpec& option : SettingOptions()) {
         const QString name = QStringLiteral("--") + QString::fromUtf8(option.name);
         const std::string& first = values.at(option.keys[0]);
         if (option.kind == OptionKind::Toggle)

@@ -5,7 +5,7 @@
 #include "hosts/settings-app/IdleDialog.h"
 #include "hosts/settings-app/XScreenSaverList.h"
 #include "platform/PreferencesStore.h"
-#include "saver/Options.h"
+#include "saver/SettingOptions.h"
 #include "saver/PreferenceKeys.h"
 #include "settings/Contrast.h"
 #include "settings/ScreenRoom.h"
@@ -235,9 +235,7 @@ void SettingsWindow::showHelp()
                       "when the computer is idle; see <tt>man inkspin-idle</tt>), "
                       "and for headless renders.</p><table>")
                        .arg(QString::fromStdString(PreferencesFilePath(PreferenceKeys::kDomain)).toHtmlEscaped());
-    for (const OptionSpec& option : Options()) {
-        if (option.group != OptionGroup::Setting)
-            continue;
+    for (const OptionSpec& option : SettingOptions()) {
         QString help = QString::fromUtf8(option.help);
         help[0] = help[0].toUpper();
         text += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")

@@ -14,11 +14,12 @@ namespace {
 // neither a field nor a preference key takes would be refused or warned about here.
 TEST(CommandLineTest, EveryOptionOfTheTableIsTakenAtItsDefault)
 {
-    for (const OptionSpec& option : Options()) {
-        if (option.host == HostOption::Help || option.host == HostOption::Version)
+    for (const auto& [spec, group, host] : CommandOptions()) {
+        const OptionSpec& option = *spec;
+        if (host == HostOption::Help || host == HostOption::Version)
             continue;
         std::vector<std::string> arguments;
-        if (option.group == OptionGroup::Render && option.host != HostOption::Render)
+        if (group == OptionGroup::Render && host != HostOption::Render)
             arguments = {"--render", "frames"};
         arguments.push_back(std::string("--") + option.name);
         if (option.kind == OptionKind::WindowId)

@@ -8,7 +8,7 @@
 #include "hosts/settings-app/SettingsWindow.h"
 #include "hosts/settings-app/ShownSettings.h"
 #include "hosts/settings-app/XScreenSaverList.h"
-#include "saver/Options.h"
+#include "saver/SettingOptions.h"
 #include "settings/Contrast.h"
 #include "settings/SheetColorWell.h"
 #include "settings/SheetLoader.h"
@@ -180,7 +180,7 @@ TEST(SettingsWindowTest, FitsTheScreenAndEveryAccessKeyWorks)
         EXPECT_TRUE(inSight()) << label->text().toStdString();
         ++labelled;
         // Its words and range are its row's in the options table.
-        const OptionSpec* option = FindOption(label->buddy()->property("option").toString().toStdString());
+        const OptionSpec* option = FindSettingOption(label->buddy()->property("option").toString().toStdString());
         ASSERT_NE(option, nullptr) << label->text().toStdString();
         EXPECT_EQ(label->text().toStdString(), std::string(option->label) + ":");
         if (auto* slider = qobject_cast<SheetSlider*>(label->buddy())) {

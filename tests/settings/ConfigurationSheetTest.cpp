@@ -3,7 +3,7 @@
 #include "tests/common/TestEnvironment.h"
 
 #include "platform/IniText.h"
-#include "saver/Options.h"
+#include "saver/SettingOptions.h"
 #include "settings/SheetCheckbox.h"
 #include "settings/SheetColorWell.h"
 #include "settings/SheetLoader.h"
@@ -78,9 +78,7 @@ TEST_F(ConfigurationSheetTest, EachControlSavesTheKeysOfTheRowItNames)
         return nullptr;
     };
     int controls = 0;
-    for (const OptionSpec& row : Options()) {
-        if (row.group != OptionGroup::Setting)
-            continue;
+    for (const OptionSpec& row : SettingOptions()) {
         SCOPED_TRACE(row.name);
         open();
         QWidget* widget = control(row.name);

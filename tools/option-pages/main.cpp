@@ -1,14 +1,14 @@
 // option-pages: writes the saver's options into XScreenSaver's description, the man page and the README's table,
-// from the one table the command line parses with (saver/Options.h), so none can name an option, a range or a
-// default that the program does not have. The build runs it for the first two; the results are installed from the
-// build tree. The README's table is checked against `option-pages readme` by a test.
+// from the one table the command line parses with (hosts/inkspin/CommandOptions.h), so none can name an option, a
+// range or a default that the program does not have, and all spell them alike (WordsOf, FactsOf). The build runs it
+// for the first two; the results are installed from the build tree. A test checks the README's tables against it.
 //
 // Usage: option-pages xml|man TEMPLATE OUTPUT [VERSION]
 //        option-pages readme          (prints the README's table of the settings' options)
 //        option-pages keys            (prints the README's table of the preferences file's keys)
 // In a template, "@OPTIONS@" becomes the settings (man: also "@WINDOW_OPTIONS@" and "@RENDER_OPTIONS@", the host
 // options of those groups); "@VERSION@" becomes VERSION.
-#include "saver/Options.h"
+#include "hosts/inkspin/CommandOptions.h"
 
 #include <algorithm>
 #include <cctype>
@@ -38,13 +38,14 @@ bool IsShading(const OptionSpec& option)
 }
 
 // What XScreenSaver's dialog offers: the settings, and the frame rate's options.
-bool InDialog(const OptionSpec& option)
+bool InDialog(const CommandOption& option)
 {
     return option.group == OptionGroup::Setting || option.group == OptionGroup::Display;
 }
 
-void XmlOption(std::ostream& out, const OptionSpec& o)
+void XmlOption(std::ostream& out, const CommandOption& option)
 {
+    const OptionSpec& o = *option.spec;
     const std::string name = o.name, label = PlainLabel(o);
     switch (o.kind) {
     case OptionKind::Toggle:
@@ -62,7 +63,7 @@ void XmlOption(std::ostream& out, const OptionSpec& o)
             << Decimal(std::stod(DefaultText(o))) << "\"/>\n";
         break;
     case OptionKind::Whole:
-        if (o.host == HostOption::Delay) { // the frame rate: XScreenSaver's inverted delay slider
+        if (option.host == HostOption::Delay) { // the frame rate: XScreenSaver's inverted delay slider
             out << "    <number id=\"" << name << "\" type=\"slider\" arg=\"--" << name << " %\"\n"
                 << "            _label=\"" << label << "\" _low-label=\"Low\" _high-label=\"High\"\n"
                 << "            low=\"" << Whole(o.low) << "\" high=\"" << Whole(o.high) << "\" default=\""
@@ -93,8 +94,8 @@ std::string XmlOptions()
     out << "  <hgroup>\n";
     for (const bool shading : {false, true}) {
         out << "   <vgroup>\n";
-        for (const OptionSpec& option : Options())
-            if (InDialog(option) && IsShading(option) == shading)
+        for (const CommandOption& option : CommandOptions())
+            if (InDialog(option) && IsShading(*option.spec) == shading)
                 XmlOption(out, option);
         out << "   </vgroup>\n";
     }
@@ -119,32 +120,31 @@ std::string Roff(const std::string& text)
     return out;
 }
 
+// A line of roff: the text with a capital and a full stop.
+std::string Sentence(const std::string& text)
+{
+    std::string line = Roff(text);
+    line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+    return line + ".\n";
+}
+
 std::string ManOptions(std::initializer_list<OptionGroup> groups)
 {
     std::ostringstream out;
-    for (const OptionSpec& o : Options()) {
-        if (std::find(groups.begin(), groups.end(), o.group) == groups.end())
+    for (const CommandOption& option : CommandOptions()) {
+        if (std::find(groups.begin(), groups.end(), option.group) == groups.end())
             continue;
+        const auto [name, negated, value] = WordsOf(*option.spec);
         out << ".TP\n";
-        const std::string name = Roff(std::string("--") + o.name);
-        if (o.kind == OptionKind::Toggle)
-            out << ".BR " << name << " \", \" " << Roff(std::string("--no-") + o.name) << "\n";
-        else if (o.kind == OptionKind::Switch)
-            out << ".B " << name << "\n";
+        if (!negated.empty())
+            out << ".BR " << Roff(name) << " \", \" " << Roff(negated) << "\n";
+        else if (value.empty())
+            out << ".B " << Roff(name) << "\n";
         else
-            out << ".BI " << name << " \" " << o.valueName << "\"\n";
-        std::string text = Roff(o.help);
-        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-        out << text << ".\n";
-        const std::string fallback = Roff(DefaultText(o));
-        if (o.kind == OptionKind::Decimal || o.kind == OptionKind::Whole || o.kind == OptionKind::Size)
-            out << "From " << Roff(RangeText(o)) << "; default " << fallback << ".\n";
-        else if (o.kind == OptionKind::WindowId)
-            out << "From " << Roff(RangeText(o)) << ".\n";
-        else if (!fallback.empty())
-            out << "Default " << fallback << ".\n";
-        else if (o.group == OptionGroup::Display)
-            out << "Off by default.\n";
+            out << ".BI " << Roff(name) << " \" " << value << "\"\n";
+        out << Sentence(option.spec->help);
+        if (const std::string facts = FactsOf(option); !facts.empty())
+            out << Sentence(facts);
     }
     return out.str();
 }
@@ -153,22 +153,13 @@ std::string ManOptions(std::initializer_list<OptionGroup> groups)
 std::string ReadmeTable()
 {
     std::ostringstream out;
-    out << "| option | sets | range, default |\n|---|---|---|\n";
-    for (const OptionSpec& o : Options()) {
-        if (!InDialog(o))
+    out << "| option | sets | range and default |\n|---|---|---|\n";
+    for (const CommandOption& option : CommandOptions()) {
+        if (!InDialog(option))
             continue;
-        out << "| `--" << o.name;
-        if (o.kind == OptionKind::Toggle)
-            out << "`, `--no-" << o.name << "`";
-        else if (*o.valueName != '\0')
-            out << " " << o.valueName << "`";
-        else
-            out << "`";
-        out << " | " << o.help << " | ";
-        if (o.kind == OptionKind::Decimal || o.kind == OptionKind::Whole)
-            out << RangeText(o) << ", ";
-        const std::string fallback = DefaultText(o);
-        out << (fallback.empty() ? "off" : fallback) << " |\n";
+        const auto [name, negated, value] = WordsOf(*option.spec);
+        out << "| `" << name << (!negated.empty() ? "`, `" + negated : !value.empty() ? " " + value : "") << "` | "
+            << option.spec->help << " | " << FactsOf(option) << " |\n";
     }
     return out.str();
 }
@@ -178,9 +169,7 @@ std::string KeysTable()
 {
     std::ostringstream out;
     out << "| key | kind | default | what it sets |\n|---|---|---|---|\n";
-    for (const OptionSpec& o : Options()) {
-        if (o.group != OptionGroup::Setting)
-            continue;
+    for (const OptionSpec& o : SettingOptions()) {
         std::string fallback = DefaultText(o);
         switch (o.kind) {
         case OptionKind::Toggle:
