@@ -82,10 +82,10 @@ bool Unplaced(const std::string& spelled, std::string* error)
 
 // Takes the value of an option that has one into `line`: a setting's into its keys, a host option's into its field.
 // False, with the reason, when the text is not a value of the option's kind and range.
-bool TakeValue(const CommandOption& row, const std::string& spelled, const std::string& text, CommandLine* line,
+bool TakeValue(const CommandOption& entry, const std::string& spelled, const std::string& text, CommandLine* line,
                std::string* error)
 {
-    const OptionSpec& option = *row.spec;
+    const OptionSpec& option = *entry.row;
     const std::string quoted = spelled + ": '" + Printable(text) + "' ";
     double decimal = 0.0;
     long whole = 0;
@@ -96,9 +96,9 @@ bool TakeValue(const CommandOption& row, const std::string& spelled, const std::
             *error = quoted + "is not a number from " + RangeText(option);
             return false;
         }
-        if (row.host == HostOption::Rate)
+        if (entry.host == HostOption::Rate)
             line->render.rate = decimal;
-        else if (row.host == HostOption::Setting && option.keys[0] != nullptr)
+        else if (entry.host == HostOption::Setting && option.keys[0] != nullptr)
             line->settings.emplace_back(option.keys[0], PreferencesFloatText(static_cast<float>(decimal)));
         else
             return Unplaced(spelled, error);
@@ -108,11 +108,11 @@ bool TakeValue(const CommandOption& row, const std::string& spelled, const std::
             *error = quoted + "is not a whole number from " + RangeText(option);
             return false;
         }
-        if (row.host == HostOption::Frames)
+        if (entry.host == HostOption::Frames)
             line->render.frames = whole;
-        else if (row.host == HostOption::Delay)
+        else if (entry.host == HostOption::Delay)
             line->delayMicroseconds = whole;
-        else if (row.host == HostOption::Setting && option.keys[0] != nullptr)
+        else if (entry.host == HostOption::Setting && option.keys[0] != nullptr)
             line->settings.emplace_back(option.keys[0], std::to_string(whole));
         else
             return Unplaced(spelled, error);
@@ -122,7 +122,7 @@ bool TakeValue(const CommandOption& row, const std::string& spelled, const std::
             *error = quoted + "is not a colour: #rrggbb, or r,g,b with each from 0 to 1";
             return false;
         }
-        if (row.host != HostOption::Setting || option.keys[2] == nullptr)
+        if (entry.host != HostOption::Setting || option.keys[2] == nullptr)
             return Unplaced(spelled, error);
         for (int i = 0; i < 3; ++i)
             line->settings.emplace_back(option.keys[i], PreferencesFloatText(rgb[i]));
@@ -144,9 +144,9 @@ bool TakeValue(const CommandOption& row, const std::string& spelled, const std::
             *error = spelled + ": the value is empty";
             return false;
         }
-        if (row.host == HostOption::Render)
+        if (entry.host == HostOption::Render)
             line->render.directory = text;
-        else if (row.host == HostOption::Display)
+        else if (entry.host == HostOption::Display)
             line->display = text;
         return true;
     default:
@@ -164,7 +164,7 @@ const CommandOption* Lookup(const std::string& word, bool* negated)
     if (const CommandOption* option = FindCommandOption(name))
         return option;
     const CommandOption* option = name.rfind("no-", 0) == 0 ? FindCommandOption(name.substr(3)) : nullptr;
-    *negated = option != nullptr && option->spec->kind == Toggle;
+    *negated = option != nullptr && option->row->kind == Toggle;
     return *negated ? option : nullptr;
 }
 
@@ -175,10 +175,10 @@ std::string HelpLines(OptionGroup group)
     for (const CommandOption& option : CommandOptions()) {
         if (option.group != group)
             continue;
-        const auto [name, negated, value] = WordsOf(*option.spec);
+        const auto [name, negated, value] = WordsOf(*option.row);
         const std::string facts = FactsOf(option);
         rows.emplace_back("  " + name + (!negated.empty() ? ", " + negated : !value.empty() ? " " + value : ""),
-                          option.spec->help + (facts.empty() ? "" : " (" + facts + ")"));
+                          option.row->help + (facts.empty() ? "" : " (" + facts + ")"));
     }
     return inkspin::HelpColumns(rows);
 }
@@ -223,16 +223,16 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
 {
     CommandLine line;
     for (const CommandOption& option : CommandOptions()) {
-        const OptionSpec& spec = *option.spec;
+        const OptionSpec& row = *option.row;
         if (option.host == HostOption::Frames) {
-            line.render.frames = std::lround(spec.defaultValue);
+            line.render.frames = std::lround(row.defaultValue);
         } else if (option.host == HostOption::Size) {
-            line.render.width = static_cast<int>(spec.defaultParts[0]);
-            line.render.height = static_cast<int>(spec.defaultParts[1]);
+            line.render.width = static_cast<int>(row.defaultParts[0]);
+            line.render.height = static_cast<int>(row.defaultParts[1]);
         } else if (option.host == HostOption::Rate) {
-            line.render.rate = spec.defaultValue;
+            line.render.rate = row.defaultValue;
         } else if (option.host == HostOption::Delay) {
-            line.delayMicroseconds = std::lround(spec.defaultValue);
+            line.delayMicroseconds = std::lround(row.defaultValue);
         }
     }
     bool render = false, root = false, windowId = false, background = false;
@@ -244,13 +244,13 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         if (option.rfind("--", 0) == 0)
             option = option.substr(1); // every option also spelled with two dashes
         bool negated = false;
-        const CommandOption* row = Lookup(option, &negated);
-        if (row == nullptr) {
+        const CommandOption* entry = Lookup(option, &negated);
+        if (entry == nullptr) {
             *error = "'" + Printable(spelled) + "' is not an option"; // quoted: '' is an argument too
             return false;
         }
-        const HostOption host = row->host;
-        const std::string base = std::string("-") + row->spec->name;
+        const HostOption host = entry->host;
+        const std::string base = std::string("-") + entry->row->name;
         // Hosts add -root (and lockers -window) to whatever the user wrote: those repeat harmlessly.
         if (seen.count(base) != 0 && host != HostOption::Root && host != HostOption::Window) {
             // --fps after -fps is the same option twice, not two that contradict each other.
@@ -261,7 +261,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
         }
         seen[base] = spelled;
         std::string text;
-        if (row->spec->kind != Switch && row->spec->kind != Toggle) {
+        if (entry->row->kind != Switch && entry->row->kind != Toggle) {
             if (i + 1 >= arguments.size()) {
                 *error = Printable(spelled) + ": a value is missing";
                 return false;
@@ -275,9 +275,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
             return true;
         case HostOption::Setting:
         case HostOption::Delay:
-            if (row->spec->kind == Toggle) {
-                line.settings.emplace_back(row->spec->keys[0], negated ? "false" : "true");
-            } else if (std::string bad; !TakeValue(*row, spelled, text, &line, &bad)) {
+            if (entry->row->kind == Toggle) {
+                line.settings.emplace_back(entry->row->keys[0], negated ? "false" : "true");
+            } else if (std::string bad; !TakeValue(*entry, spelled, text, &line, &bad)) {
                 // Hosts pass what their dialogs were given: a display saver warns and goes on without it, as stock
                 // hacks do; a render, which a script asked for, refuses (below).
                 line.warnings.push_back(bad);
@@ -290,9 +290,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine* re
             line.ignoreInput = true;
             break;
         default: // the window and render options
-            if (!TakeValue(*row, spelled, text, &line, error))
+            if (!TakeValue(*entry, spelled, text, &line, error))
                 return false;
-            if (row->group == OptionGroup::Window)
+            if (entry->group == OptionGroup::Window)
                 windowOption = spelled;
             else if (host != HostOption::Render)
                 renderOnlyOption = spelled;

@@ -11,7 +11,7 @@ using H = HostOption;
 struct HostRow {
     OptionGroup group;
     HostOption host;
-    OptionSpec spec;
+    OptionSpec option;
 };
 
 // XScreenSaver's frame-rate convention: microseconds between frames. The default keeps the animation's own 1/67 s.
@@ -68,7 +68,7 @@ std::vector<CommandOption> MakeTable()
     for (const OptionGroup group : {G::Window, G::Render, G::Setting, G::Display, G::Program}) {
         for (const HostRow& row : kHostRows)
             if (row.group == group)
-                table.push_back({&row.spec, row.group, row.host});
+                table.push_back({&row.option, row.group, row.host});
         if (group == G::Setting)
             for (const OptionSpec& setting : SettingOptions())
                 table.push_back({&setting, G::Setting, H::Setting});
@@ -87,7 +87,7 @@ std::span<const CommandOption> CommandOptions()
 const CommandOption* FindCommandOption(std::string_view name)
 {
     for (const CommandOption& option : CommandOptions())
-        if (name == option.spec->name)
+        if (name == option.row->name)
             return &option;
     return nullptr;
 }
@@ -100,10 +100,10 @@ OptionWords WordsOf(const OptionSpec& option)
 
 std::string FactsOf(const CommandOption& option)
 {
-    const OptionSpec& spec = *option.spec;
-    const bool ranged = spec.kind == Decimal || spec.kind == Whole || spec.kind == Size || spec.kind == WindowId;
-    const std::string fallback = spec.kind == Switch && option.group == G::Display ? "off" : DefaultText(spec);
-    const std::string range = ranged ? "from " + RangeText(spec) : "";
+    const OptionSpec& row = *option.row;
+    const bool ranged = row.kind == Decimal || row.kind == Whole || row.kind == Size || row.kind == WindowId;
+    const std::string fallback = row.kind == Switch && option.group == G::Display ? "off" : DefaultText(row);
+    const std::string range = ranged ? "from " + RangeText(row) : "";
     if (fallback.empty())
         return range;
     return range.empty() ? "default " + fallback : range + ", default " + fallback;

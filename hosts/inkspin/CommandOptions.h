@@ -28,7 +28,7 @@ enum class HostOption {
 };
 
 struct CommandOption {
-    const OptionSpec* spec; // never null
+    const OptionSpec* row; // its row in a table, never null
     OptionGroup group;
     HostOption host;
 };

@@ -14,8 +14,8 @@ namespace {
 // neither a field nor a preference key takes would be refused or warned about here.
 TEST(CommandLineTest, EveryOptionOfTheTableIsTakenAtItsDefault)
 {
-    for (const auto& [spec, group, host] : CommandOptions()) {
-        const OptionSpec& option = *spec;
+    for (const auto& [row, group, host] : CommandOptions()) {
+        const OptionSpec& option = *row;
         if (host == HostOption::Help || host == HostOption::Version)
             continue;
         std::vector<std::string> arguments;

@@ -45,7 +45,7 @@ bool InDialog(const CommandOption& option)
 
 void XmlOption(std::ostream& out, const CommandOption& option)
 {
-    const OptionSpec& o = *option.spec;
+    const OptionSpec& o = *option.row;
     const std::string name = o.name, label = PlainLabel(o);
     switch (o.kind) {
     case OptionKind::Toggle:
@@ -95,7 +95,7 @@ std::string XmlOptions()
     for (const bool shading : {false, true}) {
         out << "   <vgroup>\n";
         for (const CommandOption& option : CommandOptions())
-            if (InDialog(option) && IsShading(*option.spec) == shading)
+            if (InDialog(option) && IsShading(*option.row) == shading)
                 XmlOption(out, option);
         out << "   </vgroup>\n";
     }
@@ -134,7 +134,7 @@ std::string ManOptions(std::initializer_list<OptionGroup> groups)
     for (const CommandOption& option : CommandOptions()) {
         if (std::find(groups.begin(), groups.end(), option.group) == groups.end())
             continue;
-        const auto [name, negated, value] = WordsOf(*option.spec);
+        const auto [name, negated, value] = WordsOf(*option.row);
         out << ".TP\n";
         if (!negated.empty())
             out << ".BR " << Roff(name) << " \", \" " << Roff(negated) << "\n";
@@ -142,7 +142,7 @@ std::string ManOptions(std::initializer_list<OptionGroup> groups)
             out << ".B " << Roff(name) << "\n";
         else
             out << ".BI " << Roff(name) << " \" " << value << "\"\n";
-        out << Sentence(option.spec->help);
+        out << Sentence(option.row->help);
         if (const std::string facts = FactsOf(option); !facts.empty())
             out << Sentence(facts);
     }
@@ -157,9 +157,9 @@ std::string ReadmeTable()
     for (const CommandOption& option : CommandOptions()) {
         if (!InDialog(option))
             continue;
-        const auto [name, negated, value] = WordsOf(*option.spec);
+        const auto [name, negated, value] = WordsOf(*option.row);
         out << "| `" << name << (!negated.empty() ? "`, `" + negated : !value.empty() ? " " + value : "") << "` | "
-            << option.spec->help << " | " << FactsOf(option) << " |\n";
+            << option.row->help << " | " << FactsOf(option) << " |\n";
     }
     return out.str();
 }
